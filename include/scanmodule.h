@@ -49,6 +49,10 @@ typedef struct {
 } ScanSettings;
 #pragma pack(pop)
 
+#ifdef __cplusplus
+static_assert(sizeof(ScanSettings) == 44, "ScanSettings is a 44-byte record");
+#endif
+
 // The fourteen operations, in the order the data source binds them.
 typedef int(SM_API *GetProductNameProc)(char *productName, TW_UINT16 language, TW_UINT16 *majorNum,
                                         TW_UINT16 *minorNum, char *manufacturer, char *productFamily,

@@ -171,6 +171,38 @@ typedef struct {
 
 #pragma pack(pop)
 
+#ifdef __cplusplus
+// Record sizes are part of the binary interface with applications and scan
+// modules. Records without pointers have one size everywhere; the others grow
+// with the pointer.
+static_assert(sizeof(TW_FIX32) == 4, "TW_FIX32");
+static_assert(sizeof(TW_FRAME) == 16, "TW_FRAME");
+static_assert(sizeof(TW_VERSION) == 42, "TW_VERSION");
+static_assert(sizeof(TW_IDENTITY) == 156, "TW_IDENTITY");
+static_assert(sizeof(TW_ONEVALUE) == 6, "TW_ONEVALUE");
+static_assert(sizeof(TW_RANGE) == 22, "TW_RANGE");
+static_assert(sizeof(TW_IMAGEINFO) == 42, "TW_IMAGEINFO");
+static_assert(sizeof(TW_IMAGELAYOUT) == 28, "TW_IMAGELAYOUT");
+static_assert(sizeof(TW_SETUPMEMXFER) == 12, "TW_SETUPMEMXFER");
+static_assert(sizeof(TW_SETUPFILEXFER) == 260, "TW_SETUPFILEXFER");
+static_assert(sizeof(TW_PENDINGXFERS) == 6, "TW_PENDINGXFERS");
+static_assert(sizeof(TW_STATUS) == 4, "TW_STATUS");
+static_assert(sizeof(void *) == 4 || sizeof(void *) == 8, "pointer size");
+static_assert(sizeof(TW_CAPABILITY) == 4 + sizeof(void *), "TW_CAPABILITY");
+static_assert(sizeof(TW_MEMORY) == 8 + sizeof(void *), "TW_MEMORY");
+static_assert(sizeof(TW_IMAGEMEMXFER) == 34 + sizeof(void *), "TW_IMAGEMEMXFER");
+static_assert(sizeof(TW_USERINTERFACE) == 4 + sizeof(void *), "TW_USERINTERFACE");
+static_assert(sizeof(TW_EVENT) == 2 + sizeof(void *), "TW_EVENT");
+#if defined(_WIN32) && !defined(_WIN64)
+// The 32-bit product: the sizes of the published standard.
+static_assert(sizeof(TW_CAPABILITY) == 8, "TW_CAPABILITY");
+static_assert(sizeof(TW_MEMORY) == 12, "TW_MEMORY");
+static_assert(sizeof(TW_IMAGEMEMXFER) == 38, "TW_IMAGEMEMXFER");
+static_assert(sizeof(TW_USERINTERFACE) == 8, "TW_USERINTERFACE");
+static_assert(sizeof(TW_EVENT) == 6, "TW_EVENT");
+#endif
+#endif
+
 // Entry points of a data source and of the Source Manager.
 typedef TW_UINT16(TW_CALLINGSTYLE *DSENTRYPROC)(pTW_IDENTITY pOrigin, TW_UINT32 DG, TW_UINT16 DAT,
                                                 TW_UINT16 MSG, TW_MEMREF pData);

@@ -1,0 +1,38 @@
+// The scan module announces an image (ReadytoScan) or its user's wish to
+// close (ReadytoCloseSM); the application hears of both through the Source
+// Manager.
+#include "callbacks.h"
+
+#include "startup/scan_module.h"
+
+static void SendToApplication(TW_UINT16 message) {
+    if (!gpDSMEntry) return;
+    gpDSMEntry(&gDSIdentity, &gAppIdentity, DG_CONTROL, DAT_NULL, message, nullptr);
+}
+
+void NotifyXferReady() {
+    gDSState = DS_STATE_XFERREADY;
+    SendToApplication(MSG_XFERREADY);
+}
+
+void NotifyCloseRequest() { SendToApplication(MSG_CLOSEDSREQ); }
+
+QR_EXPORT void SM_API ReadytoScan(TW_UINT32 flag) {
+    if (gUIDisabled) return;  // after MSG_DISABLEDS announcements are dropped
+    if (gXferReady) return;   // the announced image has not been transferred
+    gXferReady = TRUE;
+    ScanModuleOps.UpdateImageInfo(&gImageInfo);
+    if (flag == 0) NotifyXferReady();
+}
+
+QR_EXPORT void SM_API ReadytoCloseSM(void) {
+    if (gUIDisabled) return;
+    NotifyCloseRequest();
+}
+
+LRESULT PumpMessage() {
+    MSG message;
+    if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) return 0;
+    TranslateMessage(&message);
+    return DispatchMessageA(&message);
+}

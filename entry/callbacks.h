@@ -1,0 +1,19 @@
+// The scan module's calls into the data source, and the message pump of the
+// transfer loops.
+#ifndef QR_ENTRY_CALLBACKS_H
+#define QR_ENTRY_CALLBACKS_H
+
+#include "globals.h"
+
+QR_EXPORT void SM_API ReadytoScan(TW_UINT32 flag);
+QR_EXPORT void SM_API ReadytoCloseSM(void);
+
+// MSG_XFERREADY and MSG_CLOSEDSREQ to the application through the Source
+// Manager; without one they go nowhere.
+void NotifyXferReady();
+void NotifyCloseRequest();
+
+// Dispatches at most one waiting message of this thread; never waits.
+LRESULT PumpMessage();
+
+#endif

@@ -1,0 +1,46 @@
+// The settings circle with the scan module: its settings become the
+// capability defaults when the source opens and after every transfer; the
+// negotiated values go back to it when the source is enabled.
+#include "session.h"
+
+#include "caps/store.h"
+#include "globals.h"
+#include "image/image_layout.h"
+#include "startup/scan_module.h"
+
+void LoadScannerDefaults() {
+    ScanModuleOps.GetDefValue(&gScannerDefaults);
+    gCompressionDefault = gScannerDefaults.Compression;
+    gFeederEnabledDefault = gScannerDefaults.FeederEnabled;
+    gAutoBrightDefault = gScannerDefaults.AutoBright;
+    gReflectiveDefault = gScannerDefaults.Reflective;
+    gPixelTypeDefault = gScannerDefaults.PixelType;
+    gPixelFlavorDefault = gScannerDefaults.PixelFlavor;
+    gSupportedSizeDefault = gScannerDefaults.SupportedSize;
+    gJpegPixelTypeDefault = gScannerDefaults.JpegPixelType;
+    // A resolution outside the list leaves the default where it was.
+    int position = FindResolution((TW_INT16)gScannerDefaults.Resolution);
+    if (position >= 0) gResolutionDefault = (TW_UINT16)position;
+}
+
+void SendScannerSettings() {
+    gScannerRequest.FeederPresent = 0;
+    gScannerRequest.Compression = gCompression;
+    gScannerRequest.FeederEnabled = gFeederEnabled;
+    gScannerRequest.FeederLoaded = 0;
+    gScannerRequest.AutoBright = gAutoBright;
+    gScannerRequest.Reflective = gReflective;
+    gScannerRequest.PixelType = gPixelType;
+    gScannerRequest.PixelFlavor = gPixelFlavor;
+    gScannerRequest.SupportedSize = gSupportedSize;
+    gScannerRequest.JpegPixelType = gJpegPixelType;
+    gScannerRequest.Resolution = ResolutionDpi(gResolution);
+    gScannerRequest.Frame[0] = gImageLayout.Frame.Left;
+    gScannerRequest.Frame[1] = gImageLayout.Frame.Top;
+    gScannerRequest.Frame[2] = gImageLayout.Frame.Right;
+    gScannerRequest.Frame[3] = gImageLayout.Frame.Bottom;
+    gScannerRequest.Brightness = (TW_INT16)gBrightness;
+    gScannerRequest.Contrast = (TW_INT16)gContrast;
+    gScannerRequest.Units = gUnits;
+    ScanModuleOps.SetDefValue(&gScannerRequest);
+}

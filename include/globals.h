@@ -1,0 +1,42 @@
+// Module-wide state shared by the subsystems of the data source. Each global
+// is defined in the file of the subsystem that owns it.
+#ifndef QR_GLOBALS_H
+#define QR_GLOBALS_H
+
+#include "twain.h"
+#include "scanmodule.h"
+
+// TWAIN states times 100, as gDSState holds them; 0 until start-up has bound
+// the scan module.
+enum : TW_UINT16 {
+    DS_STATE_NONE = 0,
+    DS_STATE_LOADED = 300,     // state 3: loaded, not open
+    DS_STATE_OPEN = 400,       // state 4: capabilities negotiable
+    DS_STATE_ENABLED = 500,    // state 5: scan-module dialog up or scan running
+    DS_STATE_XFERREADY = 600,  // state 6: MSG_XFERREADY sent
+    DS_STATE_XFERRING = 700,   // state 7: a transfer has ended, MSG_ENDXFER expected
+};
+
+// Session (entry/session_state.cpp)
+extern TW_UINT16 gDSState;
+extern TW_UINT16 gConditionCode;
+extern TW_IDENTITY gDSIdentity;
+extern TW_IDENTITY gAppIdentity;
+extern HWND gUIWindow;
+extern BOOL gShowUI;
+extern HWND gParentWindow;
+extern BOOL gUIDisabled;
+extern BOOL gXferReady;
+extern ScanSettings gScannerDefaults;  // what GetDefValue reported last
+extern ScanSettings gScannerRequest;   // what SetDefValue received last
+
+// Start-up (startup/)
+extern HINSTANCE ghInstance;
+extern HMODULE ghDSM;
+extern DSMENTRYPROC gpDSMEntry;
+extern HMODULE ghScanModule;
+
+// Image description (image/image_info.cpp)
+extern TW_IMAGEINFO gImageInfo;
+
+#endif

@@ -1,0 +1,46 @@
+// The source's identity, as the scan module names the scanner.
+#include "app.h"
+
+#include "globals.h"
+#include "scan_module.h"
+
+#include <string.h>
+
+// GetProductName promises strings of up to 33 characters in 36-byte buffers;
+// a longer one is cut to fit the identity's 34-byte fields.
+static const size_t kProductStringBuffer = 36;
+
+static void CopyIdentityString(TW_STR32 field, const char *text) {
+    size_t length = strnlen(text, sizeof(TW_STR32) - 1);
+    memcpy(field, text, length);
+    field[length] = '\0';
+}
+
+void InitIdentity() {
+    gDSState = DS_STATE_LOADED;
+
+    char productName[kProductStringBuffer] = {};
+    char manufacturer[kProductStringBuffer] = {};
+    char productFamily[kProductStringBuffer] = {};
+    char versionInfo[kProductStringBuffer] = {};
+    TW_UINT16 majorNum = 0, minorNum = 0;
+    ScanModuleOps.GetProductName(productName, TWLG_USA, &majorNum, &minorNum, manufacturer, productFamily,
+                                 versionInfo);
+    // Whatever the scan module wrote, each buffer ends within itself.
+    productName[kProductStringBuffer - 1] = manufacturer[kProductStringBuffer - 1] = '\0';
+    productFamily[kProductStringBuffer - 1] = versionInfo[kProductStringBuffer - 1] = '\0';
+
+    gAppIdentity.Id = 0;
+    gDSIdentity.Id = 0;
+    gDSIdentity.ProtocolMajor = TWON_PROTOCOLMAJOR;
+    gDSIdentity.ProtocolMinor = TWON_PROTOCOLMINOR;
+    gDSIdentity.Version.MajorNum = majorNum;
+    gDSIdentity.Version.MinorNum = minorNum;
+    gDSIdentity.Version.Language = TWLG_USA;
+    gDSIdentity.Version.Country = TWCY_TAIWAN;
+    gDSIdentity.SupportedGroups = DG_CONTROL | DG_IMAGE;
+    CopyIdentityString(gDSIdentity.Manufacturer, manufacturer);
+    CopyIdentityString(gDSIdentity.ProductName, productName);
+    CopyIdentityString(gDSIdentity.ProductFamily, productFamily);
+    CopyIdentityString(gDSIdentity.Version.Info, versionInfo);
+}

@@ -1,0 +1,38 @@
+// The scan module as the data source holds it: its library and its fourteen
+// operations, bound by name.
+#ifndef QR_STARTUP_SCAN_MODULE_H
+#define QR_STARTUP_SCAN_MODULE_H
+
+#include "scanmodule.h"
+
+// Every member is always callable: an operation the scan module does not
+// export is bound to a stand-in that fails the way the data source already
+// handles (no scanner, no window, a failed image).
+struct ScanModuleOpsTable {
+    GetProductNameProc GetProductName;
+    ConnectScannerProc ConnectScanner;
+    GetDefValueProc GetDefValue;
+    SetDefValueProc SetDefValue;
+    OpenSMUIProc OpenSMUI;
+    CkUseBufXferProc CkUseBufXfer;
+    UpdateImageInfoProc UpdateImageInfo;
+    Button_ScanProc Button_Scan;
+    GetSMImage_BufProc GetSMImage_Buf;
+    GetSMImage_FileProc GetSMImage_File;
+    GetSMImage_DIBProc GetSMImage_DIB;
+    CloseSMUIProc CloseSMUI;
+    NoUItoXferImageProc NoUItoXferImage;
+    CheckScanJobProc CheckScanJob;
+};
+
+extern ScanModuleOpsTable ScanModuleOps;
+
+// Loads the scan module from `path` and binds its operations. Returns FALSE
+// (with every operation on its stand-in) when the library cannot be loaded.
+BOOL LoadScanModule(const char *path);
+// Frees the scan module and puts every operation back on its stand-in.
+void FreeScanModule();
+// Binds every operation to its failing stand-in.
+void BindStandInOps();
+
+#endif

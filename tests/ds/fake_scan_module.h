@@ -1,0 +1,37 @@
+// A scriptable scan module for the data source's tests: every operation does
+// what the test set up and leaves a trace in the call log.
+#ifndef QR_TESTS_FAKE_SCAN_MODULE_H
+#define QR_TESTS_FAKE_SCAN_MODULE_H
+
+#include "scanmodule.h"
+
+struct FakeScanModuleState {
+    // Answers
+    char productName[64];
+    char manufacturer[64];
+    char productFamily[64];
+    char versionInfo[64];
+    TW_UINT16 majorNum, minorNum;
+    int connectResult;          // ConnectScanner(0)
+    int feederPaperResult;      // ConnectScanner(1)
+    ScanSettings defaults;      // what GetDefValue reports
+    BOOL openUIFails;           // OpenSMUI answers 0
+    int noUIResult;             // NoUItoXferImage's result
+    BOOL noUIAnnounces;         // NoUItoXferImage calls ReadytoScan first
+    TW_UINT32 announceFlag;     // the flag it passes
+    TW_IMAGEINFO imageInfo;     // what UpdateImageInfo reports
+    TW_UINT16 jobImagesLeft;    // CheckScanJob
+
+    // What happened
+    char log[4096];             // "Op Op(arg) ..." in call order
+    int setDefValueCalls;
+    ScanSettings lastRequest;   // what SetDefValue received last
+    HWND uiWindow;              // the window OpenSMUI made
+    HWND uiParent;
+};
+
+typedef FakeScanModuleState *(*FakeSM_StateProc)(void);
+// Resets the answers to a working scanner and clears the log.
+typedef void (*FakeSM_ResetProc)(void);
+
+#endif

@@ -1,0 +1,71 @@
+// Loads a fresh data source per test, from a folder of its own with the fake
+// scan module and the fake Source Manager beside it.
+#ifndef QR_TESTS_DS_HARNESS_H
+#define QR_TESTS_DS_HARNESS_H
+
+#include "fake_scan_module.h"
+
+#include <gtest/gtest.h>
+#include <string>
+
+struct FakeSourceManagerState {
+    int calls;
+    TW_UINT32 lastOriginId;
+    TW_UINT32 lastDestId;
+    TW_UINT32 lastDG;
+    TW_UINT16 lastDAT;
+    TW_UINT16 lastMSG;
+    TW_MEMREF lastData;
+    char log[2048];
+};
+
+enum class ScanModuleKind { Complete, Partial, Missing };
+
+class DataSourceTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Prepares the folder; call before LoadSource to change what it holds.
+    void WriteSettings(const std::string &contents);
+    void UseScanModule(ScanModuleKind kind, const std::string &fileName = "qvsmod.dll");
+
+    // Loads and resets the fake scan module (LoadSource does it when no test
+    // did): a test scripts answers needed at start-up in between.
+    void PrepareScanModule();
+    // Back to a working scanner with an empty log.
+    void ResetScanModule();
+    void LoadSource();
+    void UnloadSource();
+
+    TW_UINT16 Call(TW_UINT32 DG, TW_UINT16 DAT, TW_UINT16 MSG, void *data);
+    // The condition code DAT_STATUS reports (and clears).
+    TW_UINT16 Status();
+
+    // Walks the source to a state: 400, 500 (with or without the scan
+    // module's dialog) or 600.
+    void Open();
+    TW_UINT16 Enable(bool showUI);
+    void ReachXferReady();
+    // The TWAIN state times 100, found by asking the triplets each state
+    // accepts. Clears the condition code.
+    TW_UINT16 ProbeState();
+
+    std::string folder_;
+    HMODULE ds_ = nullptr;
+    HMODULE scanModule_ = nullptr;
+    HMODULE dsm_ = nullptr;
+    DSENTRYPROC dsEntry_ = nullptr;
+    ReadytoScanProc readytoScan_ = nullptr;
+    ReadytoCloseSMProc readytoCloseSM_ = nullptr;
+    FakeScanModuleState *sm_ = nullptr;
+    FakeSourceManagerState *dsm = nullptr;
+    TW_IDENTITY app_{};
+    TW_IDENTITY identity_{};  // ours as the Source Manager assigns it
+
+private:
+    std::string scanModuleFile_ = "qvsmod.dll";
+    ScanModuleKind scanModuleKind_ = ScanModuleKind::Complete;
+};
+
+#endif
