@@ -4,6 +4,7 @@
 static const DispatchEntry kControlTable[] = {
     {DAT_IDENTITY, IdentityHandler},
     {DAT_USERINTERFACE, UserInterfaceHandler},
+    {DAT_CAPABILITY, CapabilityHandler},
     {DAT_STATUS, StatusHandler},
     {DAT_PENDINGXFERS, PendingXfersHandler},
     {DAT_XFERGROUP, XferGroupHandler},

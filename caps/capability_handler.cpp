@@ -1,0 +1,73 @@
+// DG_CONTROL / DAT_CAPABILITY: answers from the capability store, in every
+// state.
+#include "cap_handlers.h"
+
+TW_UINT32 gSetValue;
+
+// Recognised, and refused on every message.
+static const TW_UINT16 kUnsupportedCaps[] = {
+    CAP_EXTENDEDCAPS,     CAP_CLEARPAGE,        CAP_FEEDPAGE,         CAP_REWINDPAGE,      CAP_INDICATORS,
+    ICAP_CUSTHALFTONE,    ICAP_EXPOSURETIME,    ICAP_FILTER,          ICAP_FLASHUSED,      ICAP_GAMMA,
+    ICAP_HIGHLIGHT,       ICAP_LAMPSTATE,       ICAP_LIGHTSOURCE,     ICAP_ORIENTATION,    ICAP_SHADOW,
+    ICAP_XNATIVERESOLUTION, ICAP_YNATIVERESOLUTION, ICAP_TILES,       ICAP_CCITTKFACTOR,   ICAP_ROTATION,
+    ICAP_THRESHOLD,       ICAP_BITORDERCODES,   ICAP_PIXELFLAVORCODES, ICAP_TIMEFILL,      ICAP_BITDEPTH,
+    ICAP_BITDEPTHREDUCTION,
+};
+
+static bool IsUnsupported(TW_UINT16 id) {
+    for (TW_UINT16 unsupported : kUnsupportedCaps)
+        if (unsupported == id) return true;
+    return false;
+}
+
+// Takes the application's value for MSG_SET, by the container it sent.
+static TW_UINT16 ReadSetValue(pTW_CAPABILITY cap) {
+    BOOL read;
+    switch (cap->ConType) {
+    case TWON_ONEVALUE:
+        read = ReadOneValue(cap, &gSetValue);
+        break;
+    case TWON_ENUMERATION:
+        read = ReadEnumerationCurrent(cap, &gSetValue);
+        break;
+    case TWON_RANGE:
+        read = ReadRangeCurrent(cap, &gSetValue);
+        break;
+    case TWON_ARRAY:
+        read = ReadArrayItem(cap, &gSetValue, 0);
+        break;
+    default:
+        read = FALSE;
+    }
+    return read ? TWRC_SUCCESS : FailWith(TWCC_BADVALUE);
+}
+
+static const CapEntry *FindCap(TW_UINT16 id) {
+    if (const CapEntry *entry = FindEnumeratedCap(id)) return entry;
+    if (const CapEntry *entry = FindValueCap(id)) return entry;
+    return FindFixedCap(id);
+}
+
+// Capabilities that are named but answered only with a refusal.
+static TW_UINT16 AnswerRefused(TW_UINT16 id, TW_UINT16 msg) {
+    if (id == ICAP_FRAMES || id == ICAP_MAXFRAMES) return FailWith(TWCC_BADVALUE);
+    if (id == ICAP_HALFTONES) return FailWith(msg == MSG_SET ? TWCC_BADCAP : TWCC_BADPROTOCOL);
+    if (id == CAP_SUPPORTEDCAPS) return msg == MSG_SET ? TWRC_SUCCESS : FailWith(TWCC_BADCAP);
+    if (IsUnsupported(id)) return FailWith(TWCC_BADCAP);
+    // Unknown: a set is quietly accepted, everything else is refused.
+    return msg == MSG_SET ? TWRC_SUCCESS : FailWith(TWCC_BADPROTOCOL);
+}
+
+TW_UINT16 CapabilityHandler(TripletArgs *args) {
+    gConditionCode = TWCC_SUCCESS;
+    TW_UINT16 msg = args->MSG;
+    if (msg != MSG_GET && msg != MSG_GETCURRENT && msg != MSG_GETDEFAULT && msg != MSG_SET && msg != MSG_RESET)
+        return FailWith(TWCC_BADPROTOCOL);
+    pTW_CAPABILITY cap = static_cast<pTW_CAPABILITY>(args->pData);
+    if (!cap) return FailWith(TWCC_BADVALUE);
+    if (msg == MSG_SET && ReadSetValue(cap) != TWRC_SUCCESS) return TWRC_FAILURE;
+
+    const CapEntry *entry = FindCap(cap->Cap);
+    if (!entry) return AnswerRefused(cap->Cap, msg);
+    return entry->answer(cap, msg);
+}

@@ -1,0 +1,254 @@
+#include "containers.h"
+
+#include <string.h>
+
+// Byte offsets of the container heads (TWAIN's 2-byte packing).
+enum : size_t {
+    ONEVALUE_ITEM = 2,
+    ENUM_NUMITEMS = 2,
+    ENUM_CURRENT = 6,
+    ENUM_DEFAULT = 10,
+    ENUM_LIST = 14,
+    RANGE_CURRENT = 18,
+    RANGE_SIZE = 22,
+    ARRAY_NUMITEMS = 2,
+    ARRAY_LIST = 6,
+};
+// Blocks are two bytes (enumeration) and one byte (array) longer than their
+// heads, as the source has always allocated them.
+static const size_t kEnumerationExtra = 2;
+static const size_t kArrayExtra = 1;
+
+TW_UINT16 ItemSize(TW_UINT16 itemType) {
+    switch (itemType) {
+    case TWTY_INT8:
+    case TWTY_UINT8:
+        return 1;
+    case TWTY_INT16:
+    case TWTY_UINT16:
+    case TWTY_BOOL:
+        return 2;
+    case TWTY_INT32:
+    case TWTY_UINT32:
+    case TWTY_FIX32:
+        return 4;
+    case TWTY_FRAME:
+        return 16;
+    case TWTY_STR32:
+        return 34;
+    case TWTY_STR64:
+        return 66;
+    case TWTY_STR128:
+        return 130;
+    case TWTY_STR255:
+        return 256;
+    default:
+        return 2;
+    }
+}
+
+TW_FIX32 IntToFix32(TW_INT32 n) { return TW_FIX32{(TW_INT16)n, 0}; }
+
+TW_FIX32 FloatToFix32(float x) {
+    TW_INT32 v = (TW_INT32)((long double)x * 65536.0L + 0.5L);
+    return TW_FIX32{(TW_INT16)(v >> 16), (TW_UINT16)(v & 0xFFFF)};
+}
+
+TW_UINT32 Fix32Item(TW_FIX32 value) { return (TW_UINT32)(TW_UINT16)value.Whole | ((TW_UINT32)value.Frac << 16); }
+
+static void PutU16(TW_UINT8 *at, TW_UINT16 v) { memcpy(at, &v, 2); }
+static void PutU32(TW_UINT8 *at, TW_UINT32 v) { memcpy(at, &v, 4); }
+static TW_UINT16 GetU16(const TW_UINT8 *at) {
+    TW_UINT16 v;
+    memcpy(&v, at, 2);
+    return v;
+}
+static TW_UINT32 GetU32(const TW_UINT8 *at) {
+    TW_UINT32 v;
+    memcpy(&v, at, 4);
+    return v;
+}
+
+// Allocates the answer's block and locks it. On any failure nothing is left
+// allocated and the application's record is unchanged.
+static TW_UINT8 *NewContainer(pTW_CAPABILITY cap, TW_UINT16 conType, size_t bytes) {
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (!block) return nullptr;
+    TW_UINT8 *data = static_cast<TW_UINT8 *>(GlobalLock(block));
+    if (!data) {
+        GlobalFree(block);
+        return nullptr;
+    }
+    cap->hContainer = block;
+    cap->ConType = conType;
+    return data;
+}
+
+static BOOL FinishContainer(pTW_CAPABILITY cap) {
+    GlobalUnlock(cap->hContainer);
+    return TRUE;
+}
+
+static BOOL Failed(pTW_CAPABILITY cap) {
+    cap->hContainer = nullptr;
+    return FALSE;
+}
+
+BOOL BuildOneValue(pTW_CAPABILITY cap, TW_UINT16 itemType, TW_UINT32 value) {
+    TW_UINT8 *data = NewContainer(cap, TWON_ONEVALUE, sizeof(TW_ONEVALUE));
+    if (!data) return Failed(cap);
+    PutU16(data, itemType);
+    PutU32(data + ONEVALUE_ITEM, value);
+    return FinishContainer(cap);
+}
+
+BOOL BuildOneValueText(pTW_CAPABILITY cap, TW_UINT16 itemType, const char *text) {
+    size_t field = ItemSize(itemType);
+    TW_UINT8 *data = NewContainer(cap, TWON_ONEVALUE, ONEVALUE_ITEM + field);
+    if (!data) return Failed(cap);
+    PutU16(data, itemType);
+    memset(data + ONEVALUE_ITEM, 0, field);
+    size_t length = strnlen(text, field - 1);
+    memcpy(data + ONEVALUE_ITEM, text, length);
+    return FinishContainer(cap);
+}
+
+BOOL BuildEnumeration(pTW_CAPABILITY cap, const EnumDescriptor *descriptor, const void *items) {
+    size_t listBytes = (size_t)descriptor->NumItems * ItemSize(descriptor->ItemType);
+    TW_UINT8 *data = NewContainer(cap, TWON_ENUMERATION, ENUM_LIST + kEnumerationExtra + listBytes);
+    if (!data) return Failed(cap);
+    PutU16(data, descriptor->ItemType);
+    PutU32(data + ENUM_NUMITEMS, descriptor->NumItems);
+    PutU32(data + ENUM_CURRENT, descriptor->CurrentIndex);
+    PutU32(data + ENUM_DEFAULT, descriptor->DefaultIndex);
+    memcpy(data + ENUM_LIST, items, listBytes);
+    return FinishContainer(cap);
+}
+
+BOOL BuildRange(pTW_CAPABILITY cap, const TW_RANGE *range) {
+    TW_UINT8 *data = NewContainer(cap, TWON_RANGE, RANGE_SIZE);
+    if (!data) return Failed(cap);
+    memcpy(data, range, RANGE_SIZE);
+    return FinishContainer(cap);
+}
+
+BOOL BuildArray(pTW_CAPABILITY cap, TW_UINT16 itemType, TW_UINT32 count, const void *items) {
+    size_t listBytes = (size_t)count * ItemSize(itemType);
+    TW_UINT8 *data = NewContainer(cap, TWON_ARRAY, ARRAY_LIST + kArrayExtra + listBytes);
+    if (!data) return Failed(cap);
+    PutU16(data, itemType);
+    PutU32(data + ARRAY_NUMITEMS, count);
+    memcpy(data + ARRAY_LIST, items, listBytes);
+    return FinishContainer(cap);
+}
+
+// Bytes of an item the readers take: the first four of the wide types.
+static size_t ReadWidth(TW_UINT16 itemType) {
+    switch (itemType) {
+    case TWTY_INT8:
+    case TWTY_UINT8:
+        return 1;
+    case TWTY_INT16:
+    case TWTY_UINT16:
+    case TWTY_BOOL:
+        return 2;
+    case TWTY_INT32:
+    case TWTY_UINT32:
+    case TWTY_FIX32:
+    case TWTY_FRAME:
+    case TWTY_STR32:
+    case TWTY_STR64:
+    case TWTY_STR128:
+    case TWTY_STR255:
+        return 4;
+    default:
+        return 0;
+    }
+}
+
+static TW_UINT32 Widen(const TW_UINT8 *item, TW_UINT16 itemType) {
+    switch (itemType) {
+    case TWTY_INT8:
+        return (TW_UINT32)(TW_INT32)(TW_INT8)item[0];
+    case TWTY_UINT8:
+        return item[0];
+    case TWTY_INT16:
+        return (TW_UINT32)(TW_INT32)(TW_INT16)GetU16(item);
+    case TWTY_UINT16:
+    case TWTY_BOOL:
+        return GetU16(item);
+    default:
+        return GetU32(item);
+    }
+}
+
+// The application's container, locked; unlocked again when it goes out of
+// scope. Null data when the handle is not a live block.
+class LockedContainer {
+public:
+    explicit LockedContainer(TW_HANDLE handle)
+        : handle_(handle), size_(handle ? GlobalSize(handle) : 0),
+          data_(size_ ? static_cast<const TW_UINT8 *>(GlobalLock(handle)) : nullptr) {}
+    ~LockedContainer() {
+        if (data_) GlobalUnlock(handle_);
+    }
+    LockedContainer(const LockedContainer &) = delete;
+    LockedContainer &operator=(const LockedContainer &) = delete;
+
+    // The bytes [offset, offset + length) when the block holds them.
+    const TW_UINT8 *At(size_t offset, size_t length) const {
+        if (!data_ || offset > size_ || length > size_ - offset) return nullptr;
+        return data_ + offset;
+    }
+
+private:
+    TW_HANDLE handle_;
+    size_t size_;
+    const TW_UINT8 *data_;
+};
+
+// Takes the item at `offset` (given the container's item type) into holding.
+static BOOL TakeItem(const LockedContainer &block, size_t offset, TW_UINT16 itemType, TW_UINT32 *holding) {
+    size_t width = ReadWidth(itemType);
+    const TW_UINT8 *item = width ? block.At(offset, width) : nullptr;
+    if (!item) return FALSE;
+    *holding = Widen(item, itemType);
+    return TRUE;
+}
+
+static const TW_UINT8 *Head(const LockedContainer &block, size_t headBytes) { return block.At(0, headBytes); }
+
+BOOL ReadOneValue(pTW_CAPABILITY cap, TW_UINT32 *holding) {
+    LockedContainer block(cap->hContainer);
+    const TW_UINT8 *head = Head(block, ONEVALUE_ITEM);
+    return head && TakeItem(block, ONEVALUE_ITEM, GetU16(head), holding);
+}
+
+// The item `index` of a list starting at `listOffset`, when the list has it.
+static BOOL TakeListItem(const LockedContainer &block, size_t listOffset, TW_UINT16 itemType, TW_UINT32 count,
+                         TW_UINT32 index, TW_UINT32 *holding) {
+    if (index >= count) return FALSE;
+    size_t offset = listOffset + (size_t)index * ItemSize(itemType);
+    return TakeItem(block, offset, itemType, holding);
+}
+
+BOOL ReadEnumerationCurrent(pTW_CAPABILITY cap, TW_UINT32 *holding) {
+    LockedContainer block(cap->hContainer);
+    const TW_UINT8 *head = Head(block, ENUM_LIST);
+    if (!head) return FALSE;
+    return TakeListItem(block, ENUM_LIST, GetU16(head), GetU32(head + ENUM_NUMITEMS), GetU32(head + ENUM_CURRENT),
+                        holding);
+}
+
+BOOL ReadRangeCurrent(pTW_CAPABILITY cap, TW_UINT32 *holding) {
+    LockedContainer block(cap->hContainer);
+    const TW_UINT8 *head = Head(block, RANGE_SIZE);
+    return head && TakeItem(block, RANGE_CURRENT, GetU16(head), holding);
+}
+
+BOOL ReadArrayItem(pTW_CAPABILITY cap, TW_UINT32 *holding, TW_UINT32 index) {
+    LockedContainer block(cap->hContainer);
+    const TW_UINT8 *head = Head(block, ARRAY_LIST);
+    if (!head) return FALSE;
+    return TakeListItem(block, ARRAY_LIST, GetU16(head), GetU32(head + ARRAY_NUMITEMS), index, holding);
+}

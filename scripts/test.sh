@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the Linux build with its tests, and
+# the two Windows builds (32-bit as shipped, 64-bit), which must compile
+# cleanly. Exits non-zero when anything fails.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+jobs=${JOBS:-2}
+
+scripts/install-deps.sh
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQR_WERROR=ON >/dev/null
+cmake --build build -j"$jobs"
+ctest --test-dir build --output-on-failure -j"$jobs"
+
+for arch in i686 x86_64; do
+  cmake -S . -B "build-win-$arch" -DCMAKE_TOOLCHAIN_FILE="cmake/toolchain-$arch-mingw.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DQR_WERROR=ON >/dev/null
+  cmake --build "build-win-$arch" -j"$jobs"
+done
+echo "All builds and tests passed."
