@@ -3,6 +3,7 @@
 // Manager.
 #include "callbacks.h"
 
+#include "image/reception.h"
 #include "startup/scan_module.h"
 
 static void SendToApplication(TW_UINT16 message) {
@@ -22,6 +23,9 @@ QR_EXPORT void SM_API ReadytoScan(TW_UINT32 flag) {
     if (gXferReady) return;   // the announced image has not been transferred
     gXferReady = TRUE;
     ScanModuleOps.UpdateImageInfo(&gImageInfo);
+    // An image of open length is received whole before anyone is told; a
+    // failed reception is only recorded, and the transfer ends at once.
+    ReceiveAnnouncedImage();
     if (flag == 0) NotifyXferReady();
 }
 

@@ -2,6 +2,8 @@
 #include "dispatch.h"
 
 #include "caps/store.h"
+#include "image/reception.h"
+#include "image/spool.h"
 #include "session.h"
 #include "startup/scan_module.h"
 
@@ -17,10 +19,16 @@ static TW_UINT16 EndXfer(pTW_PENDINGXFERS pending) {
     ResetCurrentValues();
     gXferCount = 0;
     gFeederEnabled = 0;
-    // An image ended before it was transferred is dropped with it.
+    // An image ended before it was transferred is dropped with its data.
     gXferReady = FALSE;
+    DiscardImageData();
     pending->Count = ScanModuleOps.CheckScanJob();
-    if (pending->Count > 0) ScanModuleOps.UpdateImageInfo(&gImageInfo);
+    if (pending->Count > 0) {
+        // The next image of the job: described, and received when its
+        // length is open, like an announced one.
+        ScanModuleOps.UpdateImageInfo(&gImageInfo);
+        ReceiveAnnouncedImage();
+    }
     // Paper in the feeder keeps the session ready for the next page.
     if (pending->Count == 0 && gScannerDefaults.FeederLoaded == 0)
         gDSState = DS_STATE_ENABLED;
@@ -38,6 +46,7 @@ static TW_UINT16 ResetPending(pTW_PENDINGXFERS pending) {
     pending->Count = (TW_UINT16)count;
     // The announced image is dropped: the next announcement must be heard.
     gXferReady = FALSE;
+    DiscardImageData();
     gDSState = DS_STATE_ENABLED;
     return TWRC_SUCCESS;
 }

@@ -39,4 +39,15 @@ extern HMODULE ghScanModule;
 // Image description (image/image_info.cpp)
 extern TW_IMAGEINFO gImageInfo;
 
+// Transfer records shared by reception and the transfers (xfer/xfer_state.cpp)
+extern TW_IMAGEMEMXFER gMemXfer;  // reception's request record too
+extern TW_UINT32 gMinBufSize, gMaxBufSize, gPrefBufSize;
+extern TW_INT16 gXferStatus;      // status of the last image producer
+
+// The image status every producer reports: 0 more follows, 1 complete,
+// 2 cancelled, anything else failed.
+enum : TW_INT16 { XFER_MORE = 0, XFER_DONE = 1, XFER_CANCELLED = 2, XFER_FAILED = -1 };
+// TWRC_XFERDONE, TWRC_CANCEL or TWRC_FAILURE for a producer's status.
+TW_UINT16 XferReturnCode(TW_INT16 status);
+
 #endif

@@ -128,6 +128,22 @@ typedef struct tagWNDCLASSA {
     LPCSTR lpszClassName;
 } WNDCLASSA, WNDCLASS;
 
+// What WM_CREATE's lParam points to.
+typedef struct tagCREATESTRUCTA {
+    LPVOID lpCreateParams;
+    HINSTANCE hInstance;
+    HMENU hMenu;
+    HWND hwndParent;
+    int cy;
+    int cx;
+    int y;
+    int x;
+    LONG style;
+    LPCSTR lpszName;
+    LPCSTR lpszClass;
+    DWORD dwExStyle;
+} CREATESTRUCTA, CREATESTRUCT, *LPCREATESTRUCTA;
+
 #define OFS_MAXPATHNAME 128
 typedef struct _OFSTRUCT {
     BYTE cBytes;
@@ -277,7 +293,14 @@ WINBASEAPI int LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int size);
 #define WritePrivateProfileString WritePrivateProfileStringA
 #define LoadString LoadStringA
 
+// ---- the process heap (counted, and failable in tests, like global memory)
+#define HEAP_ZERO_MEMORY 0x00000008
+WINBASEAPI HANDLE GetProcessHeap(void);
+WINBASEAPI LPVOID HeapAlloc(HANDLE heap, DWORD flags, SIZE_T bytes);
+WINBASEAPI BOOL HeapFree(HANDLE heap, DWORD flags, LPVOID block);
+
 // ---- threads and time
+WINBASEAPI DWORD GetCurrentProcessId(void);
 WINBASEAPI DWORD GetCurrentThreadId(void);
 WINBASEAPI DWORD GetTickCount(void);
 WINBASEAPI void Sleep(DWORD milliseconds);

@@ -1,0 +1,148 @@
+#include "reception.h"
+
+#include "afx.h"
+#include "globals.h"
+#include "scaling.h"
+#include "spool.h"
+#include "startup/scan_module.h"
+
+BOOL gBufferedImage;
+BOOL gReceiveFailed;
+BOOL gImageReceived;
+BOOL gScaleMode;
+TW_INT32 gScaleNum, gScaleDen;
+TW_UINT16 gSourceWidth, gSourceLength;
+TW_UINT16 gScaledWidth, gScaledLength;
+TW_UINT16 gBlocksAvailable;
+
+// Resolutions up to this are never an enlargement request.
+static const TW_UINT16 kHighestUnscaledRequest = 300;
+static const TW_UINT32 kMaxDimension = 0xFFFF;  // the line walk counts in 16 bits
+
+static void FillRequest(TW_UINT32 blockSize, void *buffer) {
+    gMemXfer.Compression = TWCP_NONE;
+    gMemXfer.BytesPerRow = RowBytes((TW_UINT32)gImageInfo.ImageWidth, (TW_UINT32)gImageInfo.BitsPerPixel);
+    gMemXfer.Columns = (TW_UINT32)gImageInfo.ImageWidth;
+    gMemXfer.Rows = gMemXfer.XOffset = gMemXfer.YOffset = gMemXfer.BytesWritten = 0;
+    gMemXfer.Memory.Flags = TWMF_APPOWNS | TWMF_POINTER;
+    gMemXfer.Memory.Length = blockSize;
+    gMemXfer.Memory.TheMem = buffer;
+}
+
+// What the scan module says it wrote must fit the block, and its rows must
+// lie within what it wrote: later copies trust both.
+static bool BlockIsConsistent(TW_UINT32 blockSize, bool first) {
+    if (gMemXfer.BytesWritten > blockSize) return false;
+    if (first && gMemXfer.BytesWritten == 0) return false;
+    uint64_t rowsBytes = (uint64_t)gMemXfer.Rows * gMemXfer.BytesPerRow;
+    return rowsBytes <= gMemXfer.BytesWritten;
+}
+
+// Keeps one received block: in memory, shrunk to its real size, or in the
+// spool file. FALSE when it could not be kept.
+static BOOL KeepBlock(MBInfo &info, void *data) {
+    if (!gpWriteFunc(data, &info)) {
+        AfxMessageBox("Error!\n gpWriteFunc Error");
+        return FALSE;
+    }
+    if (info.hMem && info.BytesWritten > 0) {
+        HGLOBAL shrunk = GlobalReAlloc(info.hMem, info.BytesWritten, GMEM_MOVEABLE);
+        if (shrunk) info.hMem = shrunk;
+    }
+    if (!PutBlockInfo(info)) {
+        FreeBlockMemory(&info);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+static TW_INT16 ReceptionFailed(TW_INT16 status) {
+    gConditionCode = TWCC_BADPROTOCOL;
+    return status == XFER_CANCELLED ? XFER_CANCELLED : XFER_FAILED;
+}
+
+TW_INT16 ReceiveBufferedImage() {
+    // A new image starts from an empty queue, whatever an earlier one left.
+    DiscardImageData();
+    TW_UINT32 kilobytes = 0;
+    ScanModuleOps.CkUseBufXfer(&kilobytes);
+    TW_UINT32 blockSize = (kilobytes & 0xFFFF) * 1024;
+    gMinBufSize = gMaxBufSize = gPrefBufSize = blockSize;
+    if (blockSize == 0 || gImageInfo.ImageWidth <= 0 || gImageInfo.BitsPerPixel <= 0) return ReceptionFailed(XFER_FAILED);
+
+    gpWriteFunc = WriteBlock;
+    TW_UINT32 lines = 0;
+    for (bool first = true;; first = false) {
+        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, blockSize);
+        void *data = block ? GlobalLock(block) : nullptr;
+        if (!data) {
+            if (block) GlobalFree(block);
+            return ReceptionFailed(XFER_FAILED);
+        }
+        FillRequest(blockSize, data);
+        TW_INT16 status = ScanModuleOps.GetSMImage_Buf(&gMemXfer, data);
+        MBInfo info = {block, gMemXfer.BytesWritten, gMemXfer.XOffset, gMemXfer.YOffset, gMemXfer.Rows};
+        bool accepted = (status == XFER_MORE || status == XFER_DONE) && BlockIsConsistent(blockSize, first) &&
+                        lines + (uint64_t)info.Rows <= 0x7FFFFFFF;
+        if (!accepted) {
+            FreeBlockMemory(&info);
+            return ReceptionFailed(status);
+        }
+        if (first) gMBInMemory = MemBlockQuota(info.BytesWritten);
+        if (!KeepBlock(info, data)) return ReceptionFailed(XFER_FAILED);
+        lines += info.Rows;
+        if (status == XFER_DONE) break;
+    }
+    gImageInfo.ImageLength = (TW_INT32)lines;
+    EndSpoolWrite();
+    return XFER_DONE;
+}
+
+// The image was scanned at XResolution.Whole dpi for a request of
+// XResolution.Frac dpi: its enlarged size is what the application is told.
+static BOOL SetUpEnlargement() {
+    TW_INT32 requested = gImageInfo.XResolution.Frac;
+    TW_INT32 scanned = gImageInfo.XResolution.Whole;
+    if (scanned <= 0) return FALSE;
+    TW_INT32 num = requested, den = scanned;
+    // A request below the scan cannot be met by replication: the image is
+    // delivered as scanned, at its own resolution.
+    if (!MinDivable(num, den)) return TRUE;
+    TW_UINT32 width = ScaledSize(num, den, (TW_UINT32)gImageInfo.ImageWidth);
+    TW_UINT32 length = ScaledSize(num, den, (TW_UINT32)gImageInfo.ImageLength);
+    if ((TW_UINT32)gImageInfo.ImageWidth > kMaxDimension || (TW_UINT32)gImageInfo.ImageLength > kMaxDimension ||
+        width > kMaxDimension || length > kMaxDimension)
+        return FALSE;
+    gScaleMode = TRUE;
+    gScaleNum = num;
+    gScaleDen = den;
+    gSourceWidth = (TW_UINT16)gImageInfo.ImageWidth;
+    gSourceLength = (TW_UINT16)gImageInfo.ImageLength;
+    gScaledWidth = (TW_UINT16)width;
+    gScaledLength = (TW_UINT16)length;
+    gImageInfo.XResolution.Whole = (TW_INT16)requested;
+    gImageInfo.ImageWidth = width;
+    gImageInfo.ImageLength = length;
+    return TRUE;
+}
+
+void ReceiveAnnouncedImage() {
+    if (gImageInfo.ImageLength != -1) {
+        gBufferedImage = FALSE;
+        return;
+    }
+    gBufferedImage = TRUE;
+    gScaleMode = FALSE;
+    gReceiveFailed = TRUE;
+    if (ReceiveBufferedImage() != XFER_DONE) return;
+    if (gImageInfo.XResolution.Frac > kHighestUnscaledRequest) {
+        if (!SetUpEnlargement()) {
+            gConditionCode = TWCC_BADPROTOCOL;
+            return;
+        }
+    }
+    gImageInfo.XResolution.Frac = 0;
+    if (!gScaleMode) gBlocksAvailable = (TW_UINT16)gImageQueue.GetCount();
+    gReceiveFailed = FALSE;
+    gImageReceived = TRUE;
+}

@@ -1,0 +1,34 @@
+// Enlargement by pixel and line replication: the reduced ratio of requested
+// to scanned resolution, the enlarged dimensions, the 0/1 ruler that says for
+// each output pixel or line whether the source advances, and the per-depth
+// line replicators.
+#ifndef QR_IMAGE_SCALING_H
+#define QR_IMAGE_SCALING_H
+
+#include "twain.h"
+
+// Reduces num/den by their greatest common divisor; 0 (both unchanged) when
+// num < den or den is not positive.
+int MinDivable(TW_INT32 &num, TW_INT32 &den);
+// value * num / den in 16-bit terms, truncated.
+TW_UINT16 ScaleDimension(TW_INT32 num, TW_INT32 den, TW_UINT16 value);
+// The same without the 16-bit cut, to see whether it would cut.
+TW_UINT32 ScaledSize(TW_INT32 num, TW_INT32 den, TW_UINT32 value);
+// Fills total entries: entry i is 1 when output i shows the next source
+// pixel or line. 0 (ruler untouched) when n < m.
+int EvaluateScaleRuler(TW_INT32 *ruler, TW_INT32 n, TW_INT32 m, TW_INT32 total);
+
+// Each writes `count` output pixels of one line from `src` following the
+// ruler (entry 0 always shows source pixel 0).
+typedef void (*LineScaler)(TW_UINT8 *dest, const TW_UINT8 *src, const TW_INT32 *ruler, TW_UINT16 count);
+void ScaleLine1(TW_UINT8 *dest, const TW_UINT8 *src, const TW_INT32 *ruler, TW_UINT16 count);
+void ScaleLine8(TW_UINT8 *dest, const TW_UINT8 *src, const TW_INT32 *ruler, TW_UINT16 count);
+void ScaleLine24(TW_UINT8 *dest, const TW_UINT8 *src, const TW_INT32 *ruler, TW_UINT16 count);
+void ScaleLine24BGR(TW_UINT8 *dest, const TW_UINT8 *src, const TW_INT32 *ruler, TW_UINT16 count);
+
+// Bytes of one unpadded row.
+inline TW_UINT32 RowBytes(TW_UINT32 width, TW_UINT32 bitsPerPixel) {
+    return (TW_UINT32)(((uint64_t)width * bitsPerPixel + 7) / 8);
+}
+
+#endif

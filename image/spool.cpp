@@ -1,0 +1,199 @@
+// The spool file of a received image. Each reception that outgrows its
+// memory quota gets a fresh private folder in the temporary folder, created
+// exclusively, and one file in it, created exclusively: two processes
+// scanning at once never share a file, and nothing that already exists (a
+// file or a link planted there) is ever opened.
+#include "spool.h"
+
+#include "afx.h"
+
+#include <stdio.h>
+#include <string.h>
+
+static const HFILE kClosed = HFILE_ERROR;
+
+long gMBInMemory;
+HFILE gSpoolFile = kClosed;
+char gSpoolFileName[MAX_PATH];
+BlockWriter gpWriteFunc = WriteBlock;
+BlockReader gpReadFunc = ReadBlock;
+BlockLoader gpLockFunc = LockBlock;
+
+static char gSpoolFolder[MAX_PATH];
+static unsigned gSpoolSerial;
+
+long MemBlockQuota(TW_UINT32 bytes) {
+    TW_UINT32 rounded = (bytes + 31) & ~31u;
+    if (rounded == 0) return 0;
+    return (long)((1048576u / rounded) / 2);
+}
+
+void FreeBlockMemory(MBInfo *info) {
+    if (!info->hMem) return;
+    while (GlobalUnlock(info->hMem)) {
+    }
+    GlobalFree(info->hMem);
+    info->hMem = nullptr;
+}
+
+// A folder of our own: its name carries the process id and a serial, and it
+// is made exclusively, so it is ours and nobody else's.
+static BOOL CreateSpoolFolder() {
+    char tempDir[MAX_PATH];
+    DWORD length = GetTempPathA(sizeof tempDir, tempDir);
+    if (length == 0 || length >= sizeof tempDir) return FALSE;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        int written = snprintf(gSpoolFolder, sizeof gSpoolFolder, "%sQRVM%lX-%u", tempDir,
+                               (unsigned long)GetCurrentProcessId(), ++gSpoolSerial);
+        if (written < 0 || (size_t)written >= sizeof gSpoolFolder) break;
+        if (CreateDirectoryA(gSpoolFolder, nullptr)) return TRUE;
+    }
+    gSpoolFolder[0] = '\0';
+    return FALSE;
+}
+
+static BOOL CreateSpoolFile() {
+    if (!CreateSpoolFolder()) return FALSE;
+    int written = snprintf(gSpoolFileName, sizeof gSpoolFileName, "%s%cQRX5168.TMP", gSpoolFolder,
+                           QR_PATH_SEPARATOR);
+    if (written > 0 && (size_t)written < sizeof gSpoolFileName) {
+        HANDLE file = CreateFileA(gSpoolFileName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            gSpoolFile = (HFILE)(INT_PTR)file;
+            return TRUE;
+        }
+    }
+    RemoveDirectoryA(gSpoolFolder);
+    gSpoolFolder[0] = gSpoolFileName[0] = '\0';
+    return FALSE;
+}
+
+static void CloseSpoolFile() {
+    if (gSpoolFile == kClosed) return;
+    _lclose(gSpoolFile);
+    gSpoolFile = kClosed;
+}
+
+// Closes, deletes the file and its folder; nothing is left on disk.
+static void RemoveSpoolFile() {
+    CloseSpoolFile();
+    if (gSpoolFileName[0]) DeleteFileA(gSpoolFileName);
+    if (gSpoolFolder[0]) RemoveDirectoryA(gSpoolFolder);
+    gSpoolFileName[0] = gSpoolFolder[0] = '\0';
+}
+
+static BOOL AppendToSpool(const void *data, MBInfo *info) {
+    if (_lwrite(gSpoolFile, static_cast<const char *>(data), info->BytesWritten) != info->BytesWritten) {
+        AfxMessageBox("Error!\n Disk Space isn't enough.");
+        return FALSE;
+    }
+    FreeBlockMemory(info);
+    return TRUE;
+}
+
+int WriteBlock(void *data, MBInfo *info) {
+    if (--gMBInMemory >= 0) {
+        GlobalUnlock(info->hMem);
+        return 1;
+    }
+    if (!CreateSpoolFile()) {
+        AfxMessageBox("Error!\n Cannot Create Temp Image File.");
+        return 0;
+    }
+    if (!AppendToSpool(data, info)) return 0;
+    gpWriteFunc = Write2File;
+    return 1;
+}
+
+int Write2File(void *data, MBInfo *info) {
+    if (gMBInMemory >= 0 || gSpoolFile == kClosed) {
+        AfxMessageBox("Error!\nBugs appear in Write2File");
+        return 0;
+    }
+    return AppendToSpool(data, info) ? 1 : 0;
+}
+
+void EndSpoolWrite() {
+    if (gMBInMemory < 0) CloseSpoolFile();
+}
+
+static BOOL OpenSpoolForReading() {
+    if (gSpoolFile != kClosed) return TRUE;
+    gSpoolFile = _lopen(gSpoolFileName, OF_READ);
+    return gSpoolFile != HFILE_ERROR;
+}
+
+// Reads the next spooled block's bytes; on a short read the file is closed.
+static BOOL ReadFromSpool(void *dest, const MBInfo *info) {
+    if (_lread(gSpoolFile, dest, info->BytesWritten) != info->BytesWritten) {
+        AfxMessageBox("Error!\nBugs appear in Write2File");
+        CloseSpoolFile();
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// A block still in memory: its bytes copied out, its memory freed.
+static int CopyFromMemory(void *dest, MBInfo *info) {
+    const void *data = GlobalLock(info->hMem);
+    if (!data) return 0;
+    memcpy(dest, data, info->BytesWritten);
+    FreeBlockMemory(info);
+    return 1;
+}
+
+int ReadBlock(void *dest, MBInfo *info) {
+    if (info->hMem) return CopyFromMemory(dest, info);
+    // The first spooled block: from here on the blocks are in the file.
+    if (!OpenSpoolForReading() || !ReadFromSpool(dest, info)) return 0;
+    gpReadFunc = ReadNextFromFile;
+    return 1;
+}
+
+int ReadNextFromFile(void *dest, MBInfo *info) {
+    if (info->hMem) return CopyFromMemory(dest, info);
+    return ReadFromSpool(dest, info) ? 1 : 0;
+}
+
+// The next spooled block into a new global block named by info->hMem.
+static void *LoadFromSpool(MBInfo *info) {
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, info->BytesWritten ? info->BytesWritten : 1);
+    void *data = block ? GlobalLock(block) : nullptr;
+    if (!data) {
+        if (block) GlobalFree(block);
+        return nullptr;
+    }
+    info->hMem = block;
+    if (!OpenSpoolForReading() || !ReadFromSpool(data, info)) {
+        FreeBlockMemory(info);
+        return nullptr;
+    }
+    return data;
+}
+
+void *LockBlock(MBInfo *info) {
+    if (info->hMem) return GlobalLock(info->hMem);
+    void *data = LoadFromSpool(info);
+    if (data) gpLockFunc = LoadNextFromFile;
+    return data;
+}
+
+void *LoadNextFromFile(MBInfo *info) {
+    if (info->hMem) return GlobalLock(info->hMem);
+    return LoadFromSpool(info);
+}
+
+void DeleteSpoolFile() {
+    if (gMBInMemory < 0) RemoveSpoolFile();
+}
+
+void DiscardImageData() {
+    MBInfo info;
+    while (gImageQueue.GetCount() > 0) {
+        if (TakeBlockInfo(&info)) FreeBlockMemory(&info);
+    }
+    RemoveSpoolFile();
+    gImageQueue.Clear();
+    gMBInMemory = 0;
+}
