@@ -43,6 +43,7 @@ static bool BlockIsConsistent(TW_UINT32 blockSize, bool first) {
 static BOOL KeepBlock(MBInfo &info, void *data) {
     if (!gpWriteFunc(data, &info)) {
         AfxMessageBox("Error!\n gpWriteFunc Error");
+        FreeBlockMemory(&info);
         return FALSE;
     }
     if (info.hMem && info.BytesWritten > 0) {

@@ -43,6 +43,8 @@ extern "C" __attribute__((visibility("default"))) void FakeSM_Reset() {
     gState.imageInfo.BitsPerSample[0] = 8;
     gState.imageInfo.BitsPerPixel = 8;
     gState.imageInfo.PixelType = TWPT_GRAY;
+    gState.blockKilobytes = 32;
+    gState.stopAtBlock = -1;
 }
 
 // The data source that called us, found by the caller's address.
@@ -118,7 +120,7 @@ SM_EXPORT int CloseSMUI() {
 
 SM_EXPORT int CkUseBufXfer(TW_UINT32 *kb) {
     Log("CkUseBufXfer");
-    *kb = 32;
+    *kb = gState.blockKilobytes;
     return 1;
 }
 
@@ -133,9 +135,29 @@ SM_EXPORT int Button_Scan() {
     return 0;
 }
 
-SM_EXPORT TW_INT16 GetSMImage_Buf(TW_IMAGEMEMXFER *, void *) {
+// Rows of the image before block `index`.
+static TW_UINT32 RowsBefore(int index) {
+    TW_UINT32 rows = 0;
+    for (int i = 0; i < index; ++i) rows += (TW_UINT32)gState.blockRows[i];
+    return rows;
+}
+
+SM_EXPORT TW_INT16 GetSMImage_Buf(TW_IMAGEMEMXFER *request, void *buffer) {
     Log("GetSMImage_Buf");
-    return SM_FAILED;
+    int index = gState.blocksDelivered++;
+    if (index == gState.stopAtBlock) return gState.stopStatus;
+    if (index >= gState.blockCount) return SM_FAILED;
+    TW_UINT32 first = RowsBefore(index);
+    TW_UINT32 rows = (TW_UINT32)gState.blockRows[index];
+    TW_UINT8 *out = static_cast<TW_UINT8 *>(buffer);
+    for (TW_UINT32 r = 0; r < rows; ++r)
+        for (TW_UINT32 b = 0; b < request->BytesPerRow; ++b) *out++ = PatternByte(first + r, b);
+    request->Rows = rows;
+    request->XOffset = 0;
+    request->YOffset = first;
+    request->BytesWritten = rows * request->BytesPerRow;
+    if (index == 0 && gState.firstBlockBytes) request->BytesWritten = gState.firstBlockBytes;
+    return index + 1 == gState.blockCount ? SM_DONE : SM_MORE;
 }
 
 SM_EXPORT TW_INT16 GetSMImage_File(TW_SETUPFILEXFER *, TW_UINT32 mode) {

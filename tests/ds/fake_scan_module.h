@@ -22,6 +22,15 @@ struct FakeScanModuleState {
     TW_IMAGEINFO imageInfo;     // what UpdateImageInfo reports
     TW_UINT16 jobImagesLeft;    // CheckScanJob
 
+    // Blocks of an image of open length (GetSMImage_Buf during reception)
+    TW_UINT32 blockKilobytes;   // what CkUseBufXfer reports
+    int blockRows[256];         // rows in each block, in order
+    int blockCount;
+    int stopAtBlock;            // index of the block answered with stopStatus; -1 none
+    TW_INT16 stopStatus;
+    TW_UINT32 firstBlockBytes;  // when nonzero, BytesWritten claimed for block 0
+    int blocksDelivered;
+
     // What happened
     char log[4096];             // "Op Op(arg) ..." in call order
     int setDefValueCalls;
@@ -29,6 +38,10 @@ struct FakeScanModuleState {
     HWND uiWindow;              // the window OpenSMUI made
     HWND uiParent;
 };
+
+// The test pattern: byte `column` of image row `row`. Deterministic and
+// different for neighbouring rows and bytes, so a misplaced row or byte shows.
+inline TW_UINT8 PatternByte(TW_UINT32 row, TW_UINT32 column) { return (TW_UINT8)(row * 31 + column * 7 + 3); }
 
 typedef FakeScanModuleState *(*FakeSM_StateProc)(void);
 // Resets the answers to a working scanner and clears the log.

@@ -8,6 +8,11 @@
 
 namespace fs = std::filesystem;
 
+static int RecordMessage(void *context, const char *text, const char *, UINT) {
+    static_cast<std::vector<std::string> *>(context)->push_back(text);
+    return IDOK;
+}
+
 template <typename Proc>
 static Proc Bind(HMODULE module, const char *name) {
     return reinterpret_cast<Proc>(reinterpret_cast<void (*)(void)>(GetProcAddress(module, name)));
@@ -21,7 +26,11 @@ void DataSourceTest::SetUp() {
     fs::copy_file(QR_DS_PATH, folder_ + "/QRVM.ds");
     fs::copy_file(QR_FAKE_DSM_PATH, folder_ + "/windows/TWAIN_32.DLL");
     setenv("WINDIR", (folder_ + "/windows").c_str(), 1);
+    // The data source's temporary files land here, where a test can see them.
+    fs::create_directory(folder_ + "/tmp");
+    setenv("TMPDIR", (folder_ + "/tmp").c_str(), 1);
     WinLayer_SetMessageBoxQuiet(TRUE);
+    WinLayer_SetMessageBoxHook(RecordMessage, &messages_);
 
     app_.Id = 7;
     app_.ProtocolMajor = 1;
@@ -32,9 +41,11 @@ void DataSourceTest::SetUp() {
 
 void DataSourceTest::TearDown() {
     UnloadSource();
+    WinLayer_SetMessageBoxHook(nullptr, nullptr);
     if (scanModule_) FreeLibrary(scanModule_);
     if (dsm_) FreeLibrary(dsm_);
     unsetenv("WINDIR");
+    unsetenv("TMPDIR");
     std::error_code ignored;
     fs::remove_all(folder_, ignored);
 }
@@ -138,3 +149,12 @@ TW_UINT16 DataSourceTest::ProbeState() {
     if (Call(DG_IMAGE, DAT_IMAGELAYOUT, MSG_SET, &layout) == TWRC_SUCCESS) return 400;
     return 500;
 }
+
+std::vector<std::string> DataSourceTest::TempEntries() const {
+    std::vector<std::string> entries;
+    for (const auto &entry : fs::recursive_directory_iterator(folder_ + "/tmp"))
+        entries.push_back(entry.path().lexically_relative(folder_ + "/tmp").string());
+    return entries;
+}
+
+long DataSourceTest::LiveHandles() const { return WinLayer_LiveGlobalHandles(); }

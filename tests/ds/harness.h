@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
 
 struct FakeSourceManagerState {
     int calls;
@@ -51,7 +52,12 @@ protected:
     // accepts. Clears the condition code.
     TW_UINT16 ProbeState();
 
+    // Files and folders in the data source's temporary folder.
+    std::vector<std::string> TempEntries() const;
+    long LiveHandles() const;
+
     std::string folder_;
+    std::vector<std::string> messages_;  // every message box shown, in order
     HMODULE ds_ = nullptr;
     HMODULE scanModule_ = nullptr;
     HMODULE dsm_ = nullptr;

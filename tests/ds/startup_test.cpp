@@ -5,25 +5,8 @@
 
 #include <string>
 
-namespace {
-int gMessageBoxes;
-int CountMessageBox(void *, const char *, const char *, UINT) {
-    ++gMessageBoxes;
-    return IDOK;
-}
-}  // namespace
-
 class Startup : public DataSourceTest {
 protected:
-    void SetUp() override {
-        DataSourceTest::SetUp();
-        gMessageBoxes = 0;
-        WinLayer_SetMessageBoxHook(CountMessageBox, nullptr);
-    }
-    void TearDown() override {
-        WinLayer_SetMessageBoxHook(nullptr, nullptr);
-        DataSourceTest::TearDown();
-    }
     void ExpectRefusedAsUnloaded() {
         TW_IDENTITY identity{};
         EXPECT_EQ(Call(DG_CONTROL, DAT_IDENTITY, MSG_GET, &identity), TWRC_FAILURE);
@@ -83,7 +66,7 @@ TEST_F(Startup, MissingScanModuleLeavesAQuietSourceInState0) {
     UseScanModule(ScanModuleKind::Missing);
     LoadSource();
     ExpectRefusedAsUnloaded();
-    EXPECT_EQ(gMessageBoxes, 0);
+    EXPECT_TRUE(messages_.empty());
 }
 
 TEST_F(Startup, UnloadableFileIsTreatedAsMissing) {
@@ -110,7 +93,7 @@ TEST_F(Startup, MissingOperationsFailCleanly) {
     EXPECT_EQ(Status(), TWCC_LOWMEMORY);
     EXPECT_EQ(ProbeState(), 500);
     ASSERT_EQ(Call(DG_CONTROL, DAT_IDENTITY, MSG_CLOSEDS, &identity_), TWRC_SUCCESS);
-    EXPECT_EQ(gMessageBoxes, 0);
+    EXPECT_TRUE(messages_.empty());
 }
 
 TEST_F(Startup, ReloadingGivesAFreshSource) {
