@@ -1,0 +1,98 @@
+// The test controls of winlayer_test.h that belong to the kernel side: call
+// counters and "fail the n-th call from now" for global allocations, file
+// writes and file reads. The memory and file code ask count_*() once per call.
+#include "kernel_internal.h"
+#include "winlayer_test.h"
+
+#include <mutex>
+
+namespace {
+
+// One kind of call: how many were made since the last reset, and how many
+// more may succeed before the one chosen to fail (0 = no fault armed).
+struct FaultPoint {
+    long calls;
+    long untilFailure;
+};
+
+std::mutex gFaultMutex;
+FaultPoint gGlobalAllocs;
+FaultPoint gFileWrites;
+FaultPoint gFileReads;
+
+bool count_call(FaultPoint &point)
+{
+    std::lock_guard<std::mutex> lock(gFaultMutex);
+    point.calls++;
+    if (point.untilFailure <= 0)
+        return false;
+    point.untilFailure--;
+    return point.untilFailure == 0;
+}
+
+void arm_fault(FaultPoint &point, long n)
+{
+    std::lock_guard<std::mutex> lock(gFaultMutex);
+    point.untilFailure = n > 0 ? n : 0;
+}
+
+} // namespace
+
+namespace kernel {
+
+bool count_global_alloc(void)
+{
+    return count_call(gGlobalAllocs);
+}
+
+bool count_file_write(void)
+{
+    return count_call(gFileWrites);
+}
+
+bool count_file_read(void)
+{
+    return count_call(gFileReads);
+}
+
+} // namespace kernel
+
+WINBASEAPI void WinLayer_GetCounters(WinLayerCounters *out)
+{
+    if (!out)
+        return;
+    std::lock_guard<std::mutex> lock(gFaultMutex);
+    out->globalAllocs = gGlobalAllocs.calls;
+    out->fileWrites = gFileWrites.calls;
+    out->fileReads = gFileReads.calls;
+}
+
+WINBASEAPI void WinLayer_ResetCounters(void)
+{
+    std::lock_guard<std::mutex> lock(gFaultMutex);
+    gGlobalAllocs.calls = 0;
+    gFileWrites.calls = 0;
+    gFileReads.calls = 0;
+}
+
+WINBASEAPI void WinLayer_FailNthGlobalAlloc(long n)
+{
+    arm_fault(gGlobalAllocs, n);
+}
+
+WINBASEAPI void WinLayer_FailNthFileWrite(long n)
+{
+    arm_fault(gFileWrites, n);
+}
+
+WINBASEAPI void WinLayer_FailNthFileRead(long n)
+{
+    arm_fault(gFileReads, n);
+}
+
+WINBASEAPI void WinLayer_ClearFaults(void)
+{
+    arm_fault(gGlobalAllocs, 0);
+    arm_fault(gFileWrites, 0);
+    arm_fault(gFileReads, 0);
+}
