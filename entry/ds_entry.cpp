@@ -7,6 +7,8 @@ static const DispatchEntry kControlTable[] = {
     {DAT_CAPABILITY, CapabilityHandler},
     {DAT_STATUS, StatusHandler},
     {DAT_PENDINGXFERS, PendingXfersHandler},
+    {DAT_SETUPMEMXFER, SetupMemXferHandler},
+    {DAT_SETUPFILEXFER, SetupFileXferHandler},
     {DAT_XFERGROUP, XferGroupHandler},
     {0, nullptr},
 };
@@ -14,6 +16,9 @@ static const DispatchEntry kControlTable[] = {
 static const DispatchEntry kImageTable[] = {
     {DAT_IMAGEINFO, ImageInfoHandler},
     {DAT_IMAGELAYOUT, ImageLayoutHandler},
+    {DAT_IMAGEMEMXFER, ImageMemXferHandler},
+    {DAT_IMAGENATIVEXFER, ImageNativeXferHandler},
+    {DAT_IMAGEFILEXFER, ImageFileXferHandler},
     {0, nullptr},
 };
 

@@ -3,7 +3,6 @@
 
 #include "caps/store.h"
 #include "image/image_layout.h"
-#include "image/spool.h"
 #include "session.h"
 #include "startup/scan_module.h"
 #include "xfer/file_setup.h"
@@ -43,7 +42,7 @@ static TW_UINT16 CloseDS() {
     // An image announced and never transferred must not block the next
     // session's announcements.
     gXferReady = FALSE;
-    DiscardImageData();
+    DropImage();
     return TWRC_SUCCESS;
 }
 

@@ -3,7 +3,6 @@
 
 #include "caps/store.h"
 #include "image/reception.h"
-#include "image/spool.h"
 #include "session.h"
 #include "startup/scan_module.h"
 
@@ -21,7 +20,7 @@ static TW_UINT16 EndXfer(pTW_PENDINGXFERS pending) {
     gFeederEnabled = 0;
     // An image ended before it was transferred is dropped with its data.
     gXferReady = FALSE;
-    DiscardImageData();
+    DropImage();
     pending->Count = ScanModuleOps.CheckScanJob();
     if (pending->Count > 0) {
         // The next image of the job: described, and received when its
@@ -46,7 +45,7 @@ static TW_UINT16 ResetPending(pTW_PENDINGXFERS pending) {
     pending->Count = (TW_UINT16)count;
     // The announced image is dropped: the next announcement must be heard.
     gXferReady = FALSE;
-    DiscardImageData();
+    DropImage();
     gDSState = DS_STATE_ENABLED;
     return TWRC_SUCCESS;
 }

@@ -6,6 +6,8 @@
 #include "caps/store.h"
 #include "globals.h"
 #include "image/image_layout.h"
+#include "image/spool.h"
+#include "xfer/mem_xfer.h"
 #include "startup/scan_module.h"
 
 void LoadScannerDefaults() {
@@ -43,4 +45,9 @@ void SendScannerSettings() {
     gScannerRequest.Contrast = (TW_INT16)gContrast;
     gScannerRequest.Units = gUnits;
     ScanModuleOps.SetDefValue(&gScannerRequest);
+}
+
+void DropImage() {
+    DiscardImageData();
+    AbandonMemoryXfer();
 }

@@ -8,4 +8,8 @@ void LoadScannerDefaults();
 // module (SetDefValue).
 void SendScannerSettings();
 
+// Gives up the current image: its queued blocks, spool file, and whatever a
+// memory transfer of it holds open.
+void DropImage();
+
 #endif

@@ -46,7 +46,10 @@ extern TW_INT16 gXferStatus;      // status of the last image producer
 
 // The image status every producer reports: 0 more follows, 1 complete,
 // 2 cancelled, anything else failed.
-enum : TW_INT16 { XFER_MORE = 0, XFER_DONE = 1, XFER_CANCELLED = 2, XFER_FAILED = -1 };
+constexpr TW_INT16 XFER_MORE = 0;
+constexpr TW_INT16 XFER_DONE = 1;
+constexpr TW_INT16 XFER_CANCELLED = 2;
+constexpr TW_INT16 XFER_FAILED = -1;
 // TWRC_XFERDONE, TWRC_CANCEL or TWRC_FAILURE for a producer's status.
 TW_UINT16 XferReturnCode(TW_INT16 status);
 

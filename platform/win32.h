@@ -18,6 +18,12 @@
 #endif
 #include <windows.h>
 
+// <windowsx.h> has these, with much else we do not want.
+#ifndef GET_X_LPARAM
+#define GET_X_LPARAM(lp) ((int)(short)LOWORD(lp))
+#define GET_Y_LPARAM(lp) ((int)(short)HIWORD(lp))
+#endif
+
 #define QR_EXPORT extern "C" __declspec(dllexport)
 #define QR_PATH_SEPARATOR '\\'
 
@@ -493,6 +499,37 @@ WINBASEAPI int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 #define DispatchMessage DispatchMessageA
 #define RegisterWindowMessage RegisterWindowMessageA
 #define MessageBox MessageBoxA
+
+// ---- device-independent bitmaps
+#define BI_RGB 0
+#pragma pack(push, 2)
+typedef struct tagBITMAPFILEHEADER {
+    WORD bfType;
+    DWORD bfSize;
+    WORD bfReserved1;
+    WORD bfReserved2;
+    DWORD bfOffBits;
+} BITMAPFILEHEADER;
+#pragma pack(pop)
+typedef struct tagBITMAPINFOHEADER {
+    DWORD biSize;
+    LONG biWidth;
+    LONG biHeight;
+    WORD biPlanes;
+    WORD biBitCount;
+    DWORD biCompression;
+    DWORD biSizeImage;
+    LONG biXPelsPerMeter;
+    LONG biYPelsPerMeter;
+    DWORD biClrUsed;
+    DWORD biClrImportant;
+} BITMAPINFOHEADER, *LPBITMAPINFOHEADER;
+typedef struct tagRGBQUAD {
+    BYTE rgbBlue;
+    BYTE rgbGreen;
+    BYTE rgbRed;
+    BYTE rgbReserved;
+} RGBQUAD;
 
 // ---- drawing (enough for the dialogs' progress bar and frame)
 #define HORZRES 8

@@ -10,6 +10,8 @@
 
 // The counter value Cancel leaves.
 static const TW_UINT32 PROGRESS_CANCELLED = 0xFFFF;
+// The caption every copying loop shows.
+#define PROGRESS_TITLE "Image Data Transferring..."
 
 class CancelButton : public CButton {
 public:
@@ -67,5 +69,12 @@ private:
     COLORREF m_crLight = 0xFFFFFF;
     COLORREF m_crDark = 0xFF0000;
 };
+
+// Opens the dialog and starts it for `steps` steps of its counter. The
+// copy goes on without a display when either fails.
+inline void StartProgress(ProgressDialog &dialog, TW_UINT32 steps) {
+    dialog.Open(PROGRESS_TITLE);
+    dialog.Begin(0, steps);
+}
 
 #endif

@@ -1,0 +1,284 @@
+// DG_IMAGE / DAT_IMAGEMEMXFER: one strip per call, from the scan module's
+// file, from the queue (a block per strip, or a run of enlarged rows), or
+// straight from the scan module.
+#include "mem_xfer.h"
+
+#include "afx.h"
+#include "entry/callbacks.h"
+#include "entry/dispatch.h"
+#include "file_setup.h"
+#include "image/reception.h"
+#include "image/scaling.h"
+#include "image/spool.h"
+#include "startup/scan_module.h"
+#include "ui/progress_dialog.h"
+
+#include <new>
+#include <string.h>
+
+void *gXferBuffer;
+BOOL gScanFileMode;
+TW_UINT32 gXferProgress;
+ProgressDialog *gpProgressDlg;
+
+static TW_UINT16 gRulerLength;
+static TW_UINT16 gScaledBytesPerRow, gSourceBytesPerRow;
+static TW_UINT16 gRowsPerStrip;
+static HGLOBAL ghRuler, ghLineBuf;
+static TW_INT32 *gpRuler, *gpRulerPos;
+static TW_UINT8 *gpLineBuf;
+static TW_UINT16 gRowsSent;
+static void *gpSourceLine;
+
+static const TW_UINT32 kPointerFlags = TWMF_APPOWNS | TWMF_POINTER;
+static const TW_UINT32 kHandleFlags = TWMF_APPOWNS | TWMF_HANDLE;
+
+static void *NewLockedBlock(HGLOBAL *handle, size_t bytes) {
+    *handle = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes ? bytes : 1);
+    void *data = *handle ? GlobalLock(*handle) : nullptr;
+    if (!data && *handle) {
+        GlobalFree(*handle);
+        *handle = nullptr;
+    }
+    return data;
+}
+
+static void FreeLockedBlock(HGLOBAL *handle) {
+    if (!*handle) return;
+    GlobalUnlock(*handle);
+    GlobalFree(*handle);
+    *handle = nullptr;
+}
+
+static void FreeScalingMemory() {
+    FreeLockedBlock(&ghRuler);
+    FreeLockedBlock(&ghLineBuf);
+    gpRuler = gpRulerPos = nullptr;
+    gpLineBuf = nullptr;
+}
+
+// Enlarged rows per strip and the working memory of an enlarging transfer.
+static void PrepareScaledXfer() {
+    int bits = gImageInfo.BitsPerPixel;
+    gScaledBytesPerRow = (TW_UINT16)RowBytes(gScaledWidth, (TW_UINT32)bits);
+    gSourceBytesPerRow = (TW_UINT16)RowBytes(gSourceWidth, (TW_UINT32)bits);
+    gRowsPerStrip = gScaledBytesPerRow ? (TW_UINT16)(gPrefBufSize / gScaledBytesPerRow) : 0;
+    gRulerLength = gScaledWidth >= gScaledLength ? gScaledWidth : gScaledLength;
+    FreeScalingMemory();
+    gpRuler = static_cast<TW_INT32 *>(NewLockedBlock(&ghRuler, (size_t)gRulerLength * sizeof(TW_INT32)));
+    gpLineBuf = static_cast<TW_UINT8 *>(NewLockedBlock(&ghLineBuf, gScaledBytesPerRow));
+    gpRulerPos = gpRuler;
+    if (gpRuler) EvaluateScaleRuler(gpRuler, gScaleNum, gScaleDen, gRulerLength);
+    // A strip that holds no row could never end: such an image is refused
+    // when its first strip is asked for.
+    gBlocksAvailable = gRowsPerStrip ? (TW_UINT16)((gScaledLength + gRowsPerStrip - 1) / gRowsPerStrip) : 0;
+    gpSourceLine = nullptr;
+    gRowsSent = 0;
+    gpLockFunc = LockBlock;
+}
+
+void PrepareQueuedXfer() {
+    gXferProgress = 0;
+    gBlocksAvailable = (TW_UINT16)gImageQueue.GetCount();
+    if (gScaleMode)
+        PrepareScaledXfer();
+    else
+        gpReadFunc = ReadBlock;
+    delete gpProgressDlg;
+    gpProgressDlg = new (std::nothrow) ProgressDialog(&gXferProgress);
+    if (gpProgressDlg && !ProgressDialog::IsActive()) {
+        gpProgressDlg->Open(PROGRESS_TITLE);
+        gpProgressDlg->Begin(gXferProgress, gBlocksAvailable);
+    }
+    gImageReceived = FALSE;
+}
+
+static void DescribeStrip(TW_IMAGEMEMXFER *record, TW_UINT32 bytesPerRow, TW_UINT32 columns, TW_UINT32 rows,
+                          TW_UINT32 xOffset, TW_UINT32 yOffset, TW_UINT32 bytesWritten) {
+    record->Compression = TWCP_NONE;
+    record->BytesPerRow = bytesPerRow;
+    record->Columns = columns;
+    record->Rows = rows;
+    record->XOffset = xOffset;
+    record->YOffset = yOffset;
+    record->BytesWritten = bytesWritten;
+}
+
+TW_INT16 QueueStrip(TW_IMAGEMEMXFER *record, TW_UINT8 *dest) {
+    if (gImageQueue.GetCount() == 0) return XFER_FAILED;
+    MBInfo info;
+    if (!TakeBlockInfo(&info)) return XFER_FAILED;
+    int read = gpReadFunc(dest, &info);
+    FreeBlockMemory(&info);
+    if (!read) return XFER_FAILED;
+    DescribeStrip(record, RowBytes((TW_UINT32)gImageInfo.ImageWidth, (TW_UINT32)gImageInfo.BitsPerPixel),
+                  (TW_UINT32)gImageInfo.ImageWidth, info.Rows, info.XOffset, info.YOffset, info.BytesWritten);
+    return gImageQueue.GetCount() == 0 ? XFER_DONE : XFER_MORE;
+}
+
+static LineScaler ScalerForStrip(int bits) {
+    switch (bits) {
+    case 24:
+        return ScaleLine24;
+    case 8:
+        return ScaleLine8;
+    case 1:
+        return ScaleLine1;
+    default:
+        return nullptr;
+    }
+}
+
+TW_INT16 ScaledStrip(TW_IMAGEMEMXFER *record, TW_UINT8 *dest) {
+    LineScaler scale = ScalerForStrip(gImageInfo.BitsPerPixel);
+    if (gBlocksAvailable == 0 || !gpRuler || !gpLineBuf || !scale) {
+        DiscardImageData();
+        return XFER_FAILED;
+    }
+    if (--gBlocksAvailable == 0) {
+        TW_UINT16 rows = (TW_UINT16)(gScaledLength % gRowsPerStrip);
+        gRowsPerStrip = rows ? rows : gRowsPerStrip;
+    }
+    for (TW_UINT16 row = 0; row < gRowsPerStrip; ++row, ++gpRulerPos) {
+        if (*gpRulerPos) {
+            gpSourceLine = GetOneLine(gpSourceLine, gSourceBytesPerRow);
+            if (!gpSourceLine) return XFER_FAILED;
+            scale(gpLineBuf, static_cast<const TW_UINT8 *>(gpSourceLine), gpRuler, gScaledWidth);
+        }
+        memcpy(dest, gpLineBuf, gScaledBytesPerRow);  // a repeated row copies the buffer again
+        dest += gScaledBytesPerRow;
+    }
+    DescribeStrip(record, gScaledBytesPerRow, gScaledWidth, gRowsPerStrip, 0, gRowsSent,
+                  (TW_UINT32)gScaledBytesPerRow * gRowsPerStrip);
+    gRowsSent = (TW_UINT16)(gRowsSent + gRowsPerStrip);
+    return gBlocksAvailable == 0 ? XFER_DONE : XFER_MORE;
+}
+
+void EndQueuedXfer(TW_UINT16 rc) {
+    if (gpProgressDlg) {
+        gpProgressDlg->End();
+        delete gpProgressDlg;
+        gpProgressDlg = nullptr;
+    }
+    if (gScaleMode) {
+        GetOneLine(nullptr, 0);
+        FreeScalingMemory();
+        gImageInfo.XResolution.Whole = (TW_INT16)gImageInfo.XResolution.Frac;
+        gImageInfo.XResolution.Frac = 0;
+    }
+    if (rc == TWRC_XFERDONE) DeleteSpoolFile();
+}
+
+void AbandonMemoryXfer() {
+    if (gpProgressDlg) {
+        delete gpProgressDlg;
+        gpProgressDlg = nullptr;
+    }
+    FreeScalingMemory();
+    CloseScanFile(gSetupFileXfer.FileName);
+    gScanFileMode = FALSE;
+}
+
+// The bytes a queued strip needs in the application's buffer.
+static TW_UINT32 QueuedStripBytes() {
+    if (gScaleMode) return (TW_UINT32)gRowsPerStrip * gScaledBytesPerRow;
+    return gMaxBufSize;
+}
+
+// A strip of the queued image; 0 more, 1 last, 2 cancelled, -1 failed.
+static TW_INT16 QueuedStrip(TW_UINT32 capacity) {
+    if (gImageReceived) PrepareQueuedXfer();
+    if (capacity < QueuedStripBytes()) {
+        gConditionCode = TWCC_BADVALUE;
+        return XFER_FAILED;
+    }
+    TW_UINT8 *dest = static_cast<TW_UINT8 *>(gXferBuffer);
+    TW_INT16 status = gScaleMode ? ScaledStrip(&gMemXfer, dest) : QueueStrip(&gMemXfer, dest);
+    ++gXferProgress;
+    PumpMessage();
+    if (gXferProgress == PROGRESS_CANCELLED) {
+        DiscardImageData();
+        status = XFER_CANCELLED;
+    }
+    return status;
+}
+
+// The scan module fills the application's buffer itself.
+static TW_INT16 DirectStrip(TW_UINT32 capacity) {
+    gMemXfer.Compression = TWCP_NONE;
+    gMemXfer.BytesPerRow = RowBytes((TW_UINT32)gImageInfo.ImageWidth, (TW_UINT32)gImageInfo.BitsPerPixel);
+    gMemXfer.Columns = (TW_UINT32)gImageInfo.ImageWidth;
+    gMemXfer.Memory.Flags = kPointerFlags;
+    // Never more than the buffer really holds.
+    gMemXfer.Memory.Length = gPrefBufSize && gPrefBufSize < capacity ? gPrefBufSize : capacity;
+    gMemXfer.Memory.TheMem = gXferBuffer;
+    return ScanModuleOps.GetSMImage_Buf(&gMemXfer, gXferBuffer);
+}
+
+static TW_UINT16 ReturnCodeOfStrip(TW_INT16 status) {
+    if (status == XFER_MORE) return TWRC_SUCCESS;
+    if (status == XFER_DONE) return TWRC_XFERDONE;
+    if (status == XFER_CANCELLED) return TWRC_CANCEL;
+    return TWRC_FAILURE;
+}
+
+static TW_UINT16 ProduceStrip(TW_UINT32 capacity) {
+    if (gScanFileMode && gXferStatus == XFER_MORE) return ReadFileStrip(gSetupFileXfer.FileName, capacity);
+    if (gScanFileMode) return ReturnCodeOfStrip(gXferStatus);
+    if (gBufferedImage && gReceiveFailed) {
+        // What arrived before the reception stopped, then the end.
+        gpReadFunc = ReadBlock;
+        if (capacity >= gMaxBufSize) QueueStrip(&gMemXfer, static_cast<TW_UINT8 *>(gXferBuffer));
+        gXferStatus = XFER_CANCELLED;
+        DiscardImageData();
+        return TWRC_CANCEL;
+    }
+    gXferStatus = gBufferedImage ? QueuedStrip(capacity) : DirectStrip(capacity);
+    TW_UINT16 rc = ReturnCodeOfStrip(gXferStatus);
+    if (rc != TWRC_SUCCESS && gBufferedImage) EndQueuedXfer(rc);
+    return rc;
+}
+
+// The application's buffer for this strip, and how many bytes it holds.
+static bool OpenBuffer(const TW_MEMORY &memory, TW_UINT32 *capacity) {
+    *capacity = memory.Length;
+    if (memory.Flags == kPointerFlags) {
+        gXferBuffer = memory.TheMem;
+    } else if (memory.Flags == kHandleFlags) {
+        gXferBuffer = GlobalLock(memory.TheMem);
+        SIZE_T size = gXferBuffer ? GlobalSize(memory.TheMem) : 0;
+        if (size < *capacity) *capacity = (TW_UINT32)size;
+    } else {
+        gXferBuffer = nullptr;
+    }
+    return gXferBuffer != nullptr;
+}
+
+TW_UINT16 ImageMemXferHandler(TripletArgs *args) {
+    gConditionCode = TWCC_SUCCESS;
+    if (!StateIn(DS_STATE_XFERREADY, DS_STATE_XFERRING)) return FailWith(TWCC_SEQERROR);
+    pTW_IMAGEMEMXFER app = static_cast<pTW_IMAGEMEMXFER>(args->pData);
+    if (!app) return FailWith(TWCC_BADVALUE);
+    gMemXfer = *app;
+    TW_UINT32 capacity = 0;
+    if (!OpenBuffer(app->Memory, &capacity)) {
+        // Only the two forms an application owns are written to.
+        bool handle = app->Memory.Flags == kHandleFlags;
+        return FailWith(handle ? TWCC_SEQERROR : TWCC_BADVALUE);
+    }
+    TW_UINT16 rc = ProduceStrip(capacity);
+
+    // The application's TW_MEMORY goes back exactly as it came.
+    gMemXfer.Memory = app->Memory;
+    *app = gMemXfer;
+    if (app->Memory.Flags == kHandleFlags) GlobalUnlock(app->Memory.TheMem);
+
+    if (rc == TWRC_XFERDONE || rc == TWRC_CANCEL) {
+        gXferReady = FALSE;
+        gScanFileMode = FALSE;
+        gDSState = DS_STATE_XFERRING;
+    } else if (rc == TWRC_FAILURE && gConditionCode == TWCC_SUCCESS) {
+        gConditionCode = TWCC_OPERATIONERROR;
+    }
+    return rc;
+}

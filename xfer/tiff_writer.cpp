@@ -1,0 +1,250 @@
+#include "tiff_writer.h"
+
+#include "afx.h"
+#include "entry/callbacks.h"
+#include "image/reception.h"
+#include "image/scaling.h"
+#include "image/spool.h"
+#include "ui/progress_dialog.h"
+
+#include <string.h>
+
+namespace {
+
+enum : TW_UINT16 { TIFF_SHORT = 3, TIFF_LONG = 4, TIFF_RATIONAL = 5 };
+
+// Where each part of the fixed layout lies.
+enum : TW_UINT32 {
+    IFD_OFFSET = 8,
+    ENTRY_COUNT = 12,
+    XRES_OFFSET = 158,
+    YRES_OFFSET = 166,
+    BITS_OFFSET = 174,
+    DATA_OFFSET = 180,
+};
+const TW_UINT32 kPixelsPerInch = 114;  // what every file has carried
+
+struct TiffHeader {
+    TW_UINT8 bytes[DATA_OFFSET];
+};
+
+void Put16(TW_UINT8 *at, TW_UINT16 v) {
+    at[0] = (TW_UINT8)v;
+    at[1] = (TW_UINT8)(v >> 8);
+}
+void Put32(TW_UINT8 *at, TW_UINT32 v) {
+    for (int i = 0; i < 4; ++i) at[i] = (TW_UINT8)(v >> (8 * i));
+}
+
+void PutEntry(TW_UINT8 *&at, TW_UINT16 tag, TW_UINT16 type, TW_UINT32 count, TW_UINT32 value) {
+    Put16(at, tag);
+    Put16(at + 2, type);
+    Put32(at + 4, count);
+    if (type == TIFF_SHORT) {
+        Put16(at + 8, (TW_UINT16)value);
+        Put16(at + 10, 0);
+    } else {
+        Put32(at + 8, value);
+    }
+    at += 12;
+}
+
+// The whole front of the file for a W x L image of B bits per pixel.
+void BuildTiffHeader(TiffHeader &h, TW_UINT32 width, TW_UINT32 length, TW_UINT16 bits) {
+    memset(h.bytes, 0, sizeof h.bytes);
+    bool rgb = bits == 24;
+    TW_UINT32 stripBytes = RowBytes(width, bits) * length;
+    h.bytes[0] = h.bytes[1] = 'I';
+    Put16(h.bytes + 2, 42);
+    Put32(h.bytes + 4, IFD_OFFSET);
+    Put16(h.bytes + 8, ENTRY_COUNT);
+    TW_UINT8 *entry = h.bytes + 10;
+    PutEntry(entry, 256, TIFF_LONG, 1, width);
+    PutEntry(entry, 257, TIFF_LONG, 1, length);
+    PutEntry(entry, 258, TIFF_SHORT, rgb ? 3 : 1, rgb ? (TW_UINT32)BITS_OFFSET : bits);
+    PutEntry(entry, 259, TIFF_SHORT, 1, 1);                      // no compression
+    PutEntry(entry, 262, TIFF_SHORT, 1, rgb ? 2 : 1);            // RGB, or black is zero
+    PutEntry(entry, 273, TIFF_LONG, 1, DATA_OFFSET);
+    PutEntry(entry, 277, TIFF_SHORT, 1, rgb ? 3 : 1);
+    PutEntry(entry, 278, TIFF_LONG, 1, length);
+    PutEntry(entry, 279, TIFF_LONG, 1, stripBytes);
+    PutEntry(entry, 282, TIFF_RATIONAL, 1, XRES_OFFSET);
+    PutEntry(entry, 283, TIFF_RATIONAL, 1, YRES_OFFSET);
+    PutEntry(entry, 296, TIFF_SHORT, 1, 2);  // inch
+    // offset 154: no further directory
+    Put32(h.bytes + XRES_OFFSET, kPixelsPerInch);
+    Put32(h.bytes + XRES_OFFSET + 4, 1);
+    Put32(h.bytes + YRES_OFFSET, kPixelsPerInch);
+    Put32(h.bytes + YRES_OFFSET + 4, 1);
+    if (rgb)
+        for (int i = 0; i < 3; ++i) Put16(h.bytes + BITS_OFFSET + 2 * i, 8);
+}
+
+bool WriteAll(HFILE file, const void *data, TW_UINT32 bytes) {
+    return _lwrite(file, static_cast<const char *>(data), bytes) == bytes;
+}
+
+// The header in its five pieces, each with its own complaint when short.
+bool WriteTiffHeader(HFILE file, TW_UINT32 width, TW_UINT32 length, TW_UINT16 bits) {
+    struct Piece {
+        TW_UINT32 offset, bytes;
+        const char *message;
+    } static const pieces[] = {
+        {0, 8, "Error!\nPut TIFF IFH to file failured."},
+        {8, 150, "Error!\nPut TIFF IFD to file failured."},
+        {XRES_OFFSET, 8, "Error!\nPut TIFF XResolution to file failured."},
+        {YRES_OFFSET, 8, "Error!\nPut TIFF YResolution to file failured."},
+        {BITS_OFFSET, 6, "Error!\nPut TIFF BITSofSAMPLES to file failured."},
+    };
+    TiffHeader header;
+    BuildTiffHeader(header, width, length, bits);
+    for (const Piece &piece : pieces) {
+        if (!WriteAll(file, header.bytes + piece.offset, piece.bytes)) {
+            AfxMessageBox(piece.message);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool IsTiffDepth(int bits) { return bits == 1 || bits == 8 || bits == 24; }
+
+const char kBitmapFailure[] = "Error!\nPut TIFF BITMAP to file failured.";
+
+}  // namespace
+
+TW_INT16 WriteTiffFromQueue(HFILE file) {
+    if (gReceiveFailed) {
+        DiscardImageData();
+        return XFER_CANCELLED;
+    }
+    if (!IsTiffDepth(gImageInfo.BitsPerPixel)) {
+        DiscardImageData();
+        return XFER_FAILED;
+    }
+    if (!WriteTiffHeader(file, (TW_UINT32)gImageInfo.ImageWidth, (TW_UINT32)gImageInfo.ImageLength,
+                         (TW_UINT16)gImageInfo.BitsPerPixel))
+        return XFER_FAILED;
+
+    TW_UINT32 counter = 0;
+    ProgressDialog dialog(&counter);
+    StartProgress(dialog, (TW_UINT32)gImageQueue.GetCount());
+    gpLockFunc = LockBlock;
+    while (gImageQueue.GetCount() > 0) {
+        MBInfo info;
+        if (!TakeBlockInfo(&info)) {
+            DiscardImageData();
+            return XFER_FAILED;
+        }
+        // Blocks go out whole, whatever their size.
+        const void *data = gpLockFunc(&info);
+        bool written = data && WriteAll(file, data, info.BytesWritten);
+        FreeBlockMemory(&info);
+        if (!written) {
+            AfxMessageBox(kBitmapFailure);
+            DiscardImageData();
+            return XFER_FAILED;
+        }
+        ++counter;
+        PumpMessage();
+        if (counter == PROGRESS_CANCELLED) {
+            DiscardImageData();
+            return XFER_CANCELLED;
+        }
+    }
+    dialog.End();
+    DeleteSpoolFile();
+    return XFER_DONE;
+}
+
+namespace {
+
+LineScaler ScalerForTiff(int bits) {
+    switch (bits) {
+    case 24:
+        return ScaleLine24;  // red, green, blue kept
+    case 8:
+        return ScaleLine8;
+    case 1:
+        return ScaleLine1;
+    default:
+        return nullptr;
+    }
+}
+
+// Working memory of the enlarging writer, freed whatever way it ends.
+struct LockedBlock {
+    HGLOBAL handle = nullptr;
+    void *data = nullptr;
+    explicit LockedBlock(size_t bytes) {
+        handle = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes ? bytes : 1);
+        data = handle ? GlobalLock(handle) : nullptr;
+    }
+    ~LockedBlock() {
+        if (data) GlobalUnlock(handle);
+        if (handle) GlobalFree(handle);
+    }
+};
+
+TW_INT16 WriteScaledRows(HFILE file, const TW_INT32 *ruler, TW_UINT8 *lineBuffer, LineScaler scale,
+                         TW_UINT32 rowBytes, TW_UINT16 sourceBytes) {
+    TW_UINT32 counter = 0;
+    ProgressDialog dialog(&counter);
+    StartProgress(dialog, gScaledLength);
+    gpLockFunc = LockBlock;
+    void *source = nullptr;
+    TW_INT16 status = XFER_DONE;
+    for (TW_UINT32 k = 0; k < gScaledLength; ++k) {
+        if (ruler[k]) {
+            source = GetOneLine(source, sourceBytes);
+            if (!source) {
+                AfxMessageBox(kBitmapFailure);
+                status = XFER_FAILED;
+                break;
+            }
+            scale(lineBuffer, static_cast<const TW_UINT8 *>(source), ruler, gScaledWidth);
+            PumpMessage();
+            if (counter == PROGRESS_CANCELLED) {
+                status = XFER_CANCELLED;
+                break;
+            }
+        }
+        if (!WriteAll(file, lineBuffer, rowBytes)) {  // a repeated row writes the buffer again
+            AfxMessageBox(kBitmapFailure);
+            status = XFER_FAILED;
+            break;
+        }
+        ++counter;
+    }
+    if (status == XFER_DONE) dialog.End();
+    GetOneLine(nullptr, 0);
+    DiscardImageData();
+    return status;
+}
+
+}  // namespace
+
+TW_INT16 WriteTiffScaled(HFILE file) {
+    if (gReceiveFailed) {
+        DiscardImageData();
+        return XFER_CANCELLED;
+    }
+    TW_UINT16 bits = (TW_UINT16)gImageInfo.BitsPerPixel;
+    TW_UINT16 sourceBytes = (TW_UINT16)RowBytes(gSourceWidth, bits);
+    TW_UINT32 rowBytes = RowBytes(gScaledWidth, bits);
+    TW_INT32 entries = gScaledWidth >= gScaledLength ? gScaledWidth : gScaledLength;
+
+    LockedBlock ruler((size_t)entries * sizeof(TW_INT32));
+    if (!ruler.data) return XFER_FAILED;
+    TW_INT32 *steps = static_cast<TW_INT32 *>(ruler.data);
+    EvaluateScaleRuler(steps, gScaleNum, gScaleDen, entries);
+    LineScaler scale = ScalerForTiff(bits);
+    if (!scale) {
+        DiscardImageData();
+        return XFER_FAILED;
+    }
+    if (!WriteTiffHeader(file, gScaledWidth, gScaledLength, bits)) return XFER_FAILED;
+    LockedBlock line(rowBytes);
+    if (!line.data) return XFER_FAILED;
+    return WriteScaledRows(file, steps, static_cast<TW_UINT8 *>(line.data), scale, rowBytes, sourceBytes);
+}
