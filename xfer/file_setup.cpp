@@ -20,8 +20,9 @@ static void ComposeDefaultTempName(char *name, size_t size) {
     char composed[MAX_PATH + 16];
     if (GetTempFileNameA(tempDir, "QRX", kDefaultFileNumber, composed) == 0 || strlen(composed) >= size)
         GetTempFileNameA("", "QRX", kDefaultFileNumber, composed);
-    strncpy(name, composed, size - 1);
-    name[size - 1] = '\0';
+    size_t kept = strnlen(composed, size - 1);
+    memcpy(name, composed, kept);
+    name[kept] = '\0';
 }
 
 // Replaces what follows the last '.' with `extension`, when it fits.
