@@ -7,5 +7,5 @@ jobs=${JOBS:-2}
 
 scripts/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$jobs" --target qrscan qrvm_ds qvsmod twain32_dsm
+cmake --build build -j"$jobs" --target qrscan qrvm_ds qvsmod twain_dsm
 exec build/bin/qrscan "$@"
