@@ -13,7 +13,9 @@ struct QrStringResource {
     const char *text;
 };
 
-// One control of a dialog template; positions in dialog units.
+// One control of a dialog template; positions in dialog units. Every control
+// is made a visible child window (WS_CHILD | WS_VISIBLE are added to its
+// style), as a resource compiler makes them.
 struct QrDialogItem {
     WORD id;
     const char *className;  // "BUTTON", "STATIC", "EDIT"

@@ -9,6 +9,10 @@
 
 #include "win32.h"
 
+#include <memory>
+#include <utility>
+#include <vector>
+
 class CWinApp {
 public:
     explicit CWinApp(const char *appName);
@@ -21,13 +25,15 @@ public:
     // Run once when the module is unloaded; returns the exit code.
     virtual int ExitInstance();
 
-    // Colours of every dialog the module shows.
+    // Colours of every dialog the module shows (painted so on Windows; kept
+    // on Linux, where nothing paints a dialog's background).
     void SetDialogBkColor(COLORREF background, COLORREF text);
 
     const char *m_pszAppName;
     HINSTANCE m_hInstance;
     COLORREF m_dialogBackground;
     COLORREF m_dialogText;
+    HBRUSH m_hDialogBrush;  // Windows: the background brush; null until set
 };
 
 CWinApp *AfxGetApp();
@@ -65,6 +71,11 @@ struct AfxModuleLifetime {
     static AfxModuleLifetime name##Lifetime;
 #endif
 
+// The window procedure of every window the library handles, and the dialog
+// procedure of its dialogs.
+LRESULT CALLBACK AfxWndProc(HWND window, UINT message, WPARAM w, LPARAM l);
+INT_PTR CALLBACK AfxDlgProc(HWND dialog, UINT message, WPARAM w, LPARAM l);
+
 class CDC {
 public:
     CDC() : m_hDC(nullptr) {}
@@ -100,13 +111,19 @@ public:
     void ClientToScreen(POINT *point) const;
     BOOL SetWindowPos(HWND after, int x, int y, int cx, int cy, UINT flags);
     HWND SetCapture();
+    // The parent's object when the library handles the parent window, else
+    // null.
     CWnd *GetParent() const;
 
-    // Drawing context of the window; release it with ReleaseDC.
+    // A drawing context of the window, null when none can be had; release it
+    // with ReleaseDC. Several may be held at once.
     CDC *GetDC();
     int ReleaseDC(CDC *dc);
 
     // Makes this object handle the messages of the control `id` of `parent`.
+    // The window procedure it replaces handles what this object leaves to
+    // Default(). The object lets go of the window (without destroying it) when
+    // destroyed first.
     BOOL SubclassDlgItem(UINT id, CWnd *parent);
     HWND UnsubclassWindow();
 
@@ -117,7 +134,8 @@ protected:
     // The message dispatcher: known messages go to the virtual handlers below,
     // everything else to Default().
     virtual LRESULT WindowProc(UINT message, WPARAM w, LPARAM l);
-    // The default processing of the message being handled.
+    // The default processing of the message being handled on this thread
+    // (which a handler of another object may also ask this window for).
     LRESULT Default();
 
     virtual void OnTimer(UINT_PTR id);
@@ -127,14 +145,17 @@ protected:
     // WM_COMMAND: returns TRUE when handled.
     virtual BOOL OnCommand(WPARAM w, LPARAM l);
 
-    friend LRESULT AfxWndProc(HWND, UINT, WPARAM, LPARAM);
-    friend INT_PTR AfxDlgProc(HWND, UINT, WPARAM, LPARAM);
+    friend LRESULT CALLBACK AfxWndProc(HWND, UINT, WPARAM, LPARAM);
+    friend INT_PTR CALLBACK AfxDlgProc(HWND, UINT, WPARAM, LPARAM);
+
+    // Binds the window to this object and routes its messages through
+    // AfxWndProc; Detach undoes both.
+    BOOL Attach(HWND window);
+    HWND Detach();
 
     WNDPROC m_pfnSuper;  // the window's own procedure, for Default()
-    CDC m_dc;            // the drawing context handed out by GetDC
-
-private:
-    MSG m_current;  // the message being handled
+    // The contexts GetDC handed out, with the window each belongs to.
+    std::vector<std::pair<HWND, std::unique_ptr<CDC>>> m_dcs;
 };
 
 class CButton : public CWnd {};
@@ -160,7 +181,7 @@ protected:
     UINT m_templateId;
     CWnd *m_pParentWnd;
 
-    friend INT_PTR AfxDlgProc(HWND, UINT, WPARAM, LPARAM);
+    friend INT_PTR CALLBACK AfxDlgProc(HWND, UINT, WPARAM, LPARAM);
 };
 
 #endif
