@@ -76,6 +76,10 @@ struct WinLayerRectangle {
     HGDIOBJ pen;
 };
 WINBASEAPI BOOL WinLayer_GetLastTextOut(HWND window, WinLayerTextOut *out);
+
+// Shows progress bars as text on `fd` (stderr when it is a terminal, which
+// the layer does by itself unless QR_NO_TERMINAL_PROGRESS is set); -1 stops.
+WINBASEAPI void WinLayer_SetTerminalDisplay(int fd);
 WINBASEAPI BOOL WinLayer_GetLastRectangle(HWND window, WinLayerRectangle *out);
 
 #endif

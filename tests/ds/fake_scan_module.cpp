@@ -66,10 +66,10 @@ SM_EXPORT int GetProductName(char *name, TW_UINT16 language, TW_UINT16 *major, T
     // The buffers are 36 bytes: strings longer than that are the test's way
     // of checking that the source survives a module that overruns nothing
     // but fills every byte.
-    strncpy(name, gState.productName, 36);
-    strncpy(manufacturer, gState.manufacturer, 36);
-    strncpy(family, gState.productFamily, 36);
-    strncpy(version, gState.versionInfo, 36);
+    memcpy(name, gState.productName, 36);
+    memcpy(manufacturer, gState.manufacturer, 36);
+    memcpy(family, gState.productFamily, 36);
+    memcpy(version, gState.versionInfo, 36);
     *major = gState.majorNum;
     *minor = gState.minorNum;
     return 1;
