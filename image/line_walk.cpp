@@ -23,7 +23,7 @@ static void *StartNextBlock() {
     return nullptr;
 }
 
-void *GetOneLine(void *previous, TW_UINT16 lineBytes) {
+void *GetOneLine(void *previous, TW_UINT32 lineBytes) {
     if (!previous && lineBytes == 0) {
         FreeBlockMemory(&gLineBlock);
         gLinePtr = nullptr;

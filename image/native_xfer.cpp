@@ -76,7 +76,9 @@ TW_INT16 FillDibFromQueue(const BITMAPINFOHEADER &header, TW_UINT8 *pixels) {
 
 HGLOBAL NativeFromQueue(TW_INT16 *status) {
     *status = XFER_FAILED;
-    if (gReceiveFailed) {
+    // An empty queue means a failed transfer already consumed the image: a
+    // blank bitmap must not pass for it.
+    if (gReceiveFailed || gImageQueue.GetCount() == 0) {
         DiscardImageData();
         return nullptr;
     }
@@ -138,7 +140,7 @@ static TW_INT16 FillScaledDib(const BITMAPINFOHEADER &header, TW_UINT8 *pixels, 
                               TW_UINT8 *lineBuffer) {
     TW_UINT32 rowBytes = DibRowBytes(header);
     TW_UINT32 lineBytes = RowBytes((TW_UINT32)header.biWidth, header.biBitCount);
-    TW_UINT16 sourceBytes = (TW_UINT16)RowBytes(gSourceWidth, header.biBitCount);
+    TW_UINT32 sourceBytes = RowBytes(gSourceWidth, header.biBitCount);
     LineScaler scale = ScalerForDib(header.biBitCount);
     TW_UINT8 *position = pixels + header.biSizeImage;
 

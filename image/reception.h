@@ -23,6 +23,6 @@ void ReceiveAnnouncedImage();
 
 // Walks the queued image one source line at a time: (null, bytes) starts,
 // (last line, bytes) gives the next, (null, 0) ends and frees what is left.
-void *GetOneLine(void *previous, TW_UINT16 lineBytes);
+void *GetOneLine(void *previous, TW_UINT32 lineBytes);
 
 #endif

@@ -1,6 +1,7 @@
 #include "scaling.h"
 
 #include "afx.h"
+#include "globals.h"
 
 int MinDivable(TW_INT32 &num, TW_INT32 &den) {
     if (num < den || den <= 0) {
@@ -96,4 +97,9 @@ void ScaleLine24BGR(TW_UINT8 *dest, const TW_UINT8 *src, const TW_INT32 *ruler, 
         dest[1] = src[k + 1];
         dest[2] = src[k];
     }
+}
+
+void MoveRequestedResolution() {
+    if (gImageInfo.XResolution.Frac) gImageInfo.XResolution.Whole = (TW_INT16)gImageInfo.XResolution.Frac;
+    gImageInfo.XResolution.Frac = 0;
 }

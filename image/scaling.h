@@ -26,6 +26,10 @@ void ScaleLine8(TW_UINT8 *dest, const TW_UINT8 *src, const TW_INT32 *ruler, TW_U
 void ScaleLine24(TW_UINT8 *dest, const TW_UINT8 *src, const TW_INT32 *ruler, TW_UINT16 count);
 void ScaleLine24BGR(TW_UINT8 *dest, const TW_UINT8 *src, const TW_INT32 *ruler, TW_UINT16 count);
 
+// A request still in XResolution.Frac becomes the resolution; reception
+// has as a rule moved it already, and Whole must not then become 0.
+void MoveRequestedResolution();
+
 // Bytes of one unpadded row.
 inline TW_UINT32 RowBytes(TW_UINT32 width, TW_UINT32 bitsPerPixel) {
     return (TW_UINT32)(((uint64_t)width * bitsPerPixel + 7) / 8);

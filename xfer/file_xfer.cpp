@@ -7,6 +7,7 @@
 #include "entry/dispatch.h"
 #include "file_setup.h"
 #include "image/reception.h"
+#include "image/scaling.h"
 #include "startup/scan_module.h"
 #include "tiff_writer.h"
 
@@ -53,8 +54,7 @@ static TW_INT16 WriteByFormat(HFILE file) {
         return status;
     }
     TW_INT16 status = WriteTiffScaled(file);
-    gImageInfo.XResolution.Whole = (TW_INT16)gImageInfo.XResolution.Frac;
-    gImageInfo.XResolution.Frac = 0;
+    MoveRequestedResolution();
     return status;
 }
 

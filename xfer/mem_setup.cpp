@@ -9,8 +9,9 @@ int QueryXferBuffer(TW_UINT32 *kilobytes) {
     if (blocks) return blocks;
     gScanFileMode = TRUE;
     gXferStatus = ScanModuleOps.GetSMImage_File(&gSetupFileXfer, 0);
-    if (gXferStatus != XFER_MORE) return 0;
-    if (!ScanFileHeader()) gXferStatus = XFER_FAILED;
+    if (gXferStatus == XFER_MORE && !ScanFileHeader()) gXferStatus = XFER_FAILED;
+    // A file that will never be read goes now: nothing else would delete it.
+    if (gXferStatus != XFER_MORE) DeleteFileA(gSetupFileXfer.FileName);
     return 0;
 }
 

@@ -22,7 +22,7 @@ TW_UINT32 gXferProgress;
 ProgressDialog *gpProgressDlg;
 
 static TW_UINT16 gRulerLength;
-static TW_UINT16 gScaledBytesPerRow, gSourceBytesPerRow;
+static TW_UINT32 gScaledBytesPerRow, gSourceBytesPerRow;  // rows of 24 bits pass 64 KiB
 static TW_UINT16 gRowsPerStrip;
 static HGLOBAL ghRuler, ghLineBuf;
 static TW_INT32 *gpRuler, *gpRulerPos;
@@ -60,9 +60,11 @@ static void FreeScalingMemory() {
 // Enlarged rows per strip and the working memory of an enlarging transfer.
 static void PrepareScaledXfer() {
     int bits = gImageInfo.BitsPerPixel;
-    gScaledBytesPerRow = (TW_UINT16)RowBytes(gScaledWidth, (TW_UINT32)bits);
-    gSourceBytesPerRow = (TW_UINT16)RowBytes(gSourceWidth, (TW_UINT32)bits);
-    gRowsPerStrip = gScaledBytesPerRow ? (TW_UINT16)(gPrefBufSize / gScaledBytesPerRow) : 0;
+    gScaledBytesPerRow = RowBytes(gScaledWidth, (TW_UINT32)bits);
+    gSourceBytesPerRow = RowBytes(gSourceWidth, (TW_UINT32)bits);
+    // Never more rows than the image has, so that the count fits 16 bits.
+    TW_UINT32 rowsPerStrip = gScaledBytesPerRow ? gPrefBufSize / gScaledBytesPerRow : 0;
+    gRowsPerStrip = (TW_UINT16)(rowsPerStrip < gScaledLength ? rowsPerStrip : gScaledLength);
     gRulerLength = gScaledWidth >= gScaledLength ? gScaledWidth : gScaledLength;
     FreeScalingMemory();
     gpRuler = static_cast<TW_INT32 *>(NewLockedBlock(&ghRuler, (size_t)gRulerLength * sizeof(TW_INT32)));
@@ -104,11 +106,13 @@ static void DescribeStrip(TW_IMAGEMEMXFER *record, TW_UINT32 bytesPerRow, TW_UIN
     record->BytesWritten = bytesWritten;
 }
 
-TW_INT16 QueueStrip(TW_IMAGEMEMXFER *record, TW_UINT8 *dest) {
+TW_INT16 QueueStrip(TW_IMAGEMEMXFER *record, TW_UINT8 *dest, TW_UINT32 capacity) {
     if (gImageQueue.GetCount() == 0) return XFER_FAILED;
     MBInfo info;
     if (!TakeBlockInfo(&info)) return XFER_FAILED;
-    int read = gpReadFunc(dest, &info);
+    // Blocks received larger than the sizes the scan module reports now
+    // must not run past the application's buffer.
+    int read = info.BytesWritten <= capacity ? gpReadFunc(dest, &info) : 0;
     FreeBlockMemory(&info);
     if (!read) return XFER_FAILED;
     DescribeStrip(record, RowBytes((TW_UINT32)gImageInfo.ImageWidth, (TW_UINT32)gImageInfo.BitsPerPixel),
@@ -163,10 +167,14 @@ void EndQueuedXfer(TW_UINT16 rc) {
     if (gScaleMode) {
         GetOneLine(nullptr, 0);
         FreeScalingMemory();
-        gImageInfo.XResolution.Whole = (TW_INT16)gImageInfo.XResolution.Frac;
-        gImageInfo.XResolution.Frac = 0;
+        MoveRequestedResolution();
     }
-    if (rc == TWRC_XFERDONE) DeleteSpoolFile();
+    // A stopped or failed image is given up whole: a later strip would come
+    // from the wrong place in the spool file.
+    if (rc == TWRC_XFERDONE)
+        DeleteSpoolFile();
+    else
+        DiscardImageData();
 }
 
 void AbandonMemoryXfer() {
@@ -174,6 +182,7 @@ void AbandonMemoryXfer() {
         delete gpProgressDlg;
         gpProgressDlg = nullptr;
     }
+    GetOneLine(nullptr, 0);  // the block an enlarging transfer was reading
     FreeScalingMemory();
     CloseScanFile(gSetupFileXfer.FileName);
     gScanFileMode = FALSE;
@@ -185,15 +194,16 @@ static TW_UINT32 QueuedStripBytes() {
     return gMaxBufSize;
 }
 
+// Whether the application's buffer holds the next strip of the queued image.
+static bool QueuedStripFits(TW_UINT32 capacity) {
+    if (gImageReceived) PrepareQueuedXfer();
+    return capacity >= QueuedStripBytes();
+}
+
 // A strip of the queued image; 0 more, 1 last, 2 cancelled, -1 failed.
 static TW_INT16 QueuedStrip(TW_UINT32 capacity) {
-    if (gImageReceived) PrepareQueuedXfer();
-    if (capacity < QueuedStripBytes()) {
-        gConditionCode = TWCC_BADVALUE;
-        return XFER_FAILED;
-    }
     TW_UINT8 *dest = static_cast<TW_UINT8 *>(gXferBuffer);
-    TW_INT16 status = gScaleMode ? ScaledStrip(&gMemXfer, dest) : QueueStrip(&gMemXfer, dest);
+    TW_INT16 status = gScaleMode ? ScaledStrip(&gMemXfer, dest) : QueueStrip(&gMemXfer, dest, capacity);
     ++gXferProgress;
     PumpMessage();
     if (gXferProgress == PROGRESS_CANCELLED) {
@@ -228,11 +238,13 @@ static TW_UINT16 ProduceStrip(TW_UINT32 capacity) {
     if (gBufferedImage && gReceiveFailed) {
         // What arrived before the reception stopped, then the end.
         gpReadFunc = ReadBlock;
-        if (capacity >= gMaxBufSize) QueueStrip(&gMemXfer, static_cast<TW_UINT8 *>(gXferBuffer));
+        QueueStrip(&gMemXfer, static_cast<TW_UINT8 *>(gXferBuffer), capacity);
         gXferStatus = XFER_CANCELLED;
         DiscardImageData();
         return TWRC_CANCEL;
     }
+    // A buffer too small for the strip is refused before anything is taken.
+    if (gBufferedImage && !QueuedStripFits(capacity)) return FailWith(TWCC_BADVALUE);
     gXferStatus = gBufferedImage ? QueuedStrip(capacity) : DirectStrip(capacity);
     TW_UINT16 rc = ReturnCodeOfStrip(gXferStatus);
     if (rc != TWRC_SUCCESS && gBufferedImage) EndQueuedXfer(rc);

@@ -26,7 +26,8 @@ void CloseScanFile(const char *fileName);
 
 // Strip producers for a queued image: 0 more strips follow, 1 last, -1 failed.
 void PrepareQueuedXfer();
-TW_INT16 QueueStrip(TW_IMAGEMEMXFER *record, TW_UINT8 *dest);
+// `capacity`: the bytes dest holds; a larger block fails the strip.
+TW_INT16 QueueStrip(TW_IMAGEMEMXFER *record, TW_UINT8 *dest, TW_UINT32 capacity);
 TW_INT16 ScaledStrip(TW_IMAGEMEMXFER *record, TW_UINT8 *dest);
 // Ends the queued image of a memory transfer: its dialog and working memory.
 void EndQueuedXfer(TW_UINT16 rc);

@@ -12,7 +12,8 @@
 
 HFILE gScanFile = HFILE_ERROR;
 static TW_UINT16 gScanFileWidth, gScanFileRows, gScanFileSamples;
-static TW_UINT16 gScanFileBytesPerRow, gScanFileRowsDone;
+static TW_UINT32 gScanFileBytesPerRow;  // rows of 24 bits pass 64 KiB
+static TW_UINT16 gScanFileRowsDone;
 
 static const TW_UINT16 kMaxEntries = 1000;  // more than any scan module writes
 
@@ -72,7 +73,7 @@ int ScanFileHeader() {
     }
     TW_UINT32 product = (TW_UINT32)gScanFileWidth * gScanFileSamples;
     // Bilevel rows are packed; other rows have a byte per sample.
-    gScanFileBytesPerRow = (TW_UINT16)(gImageInfo.PixelType == TWPT_BW ? (product + 7) / 8 : product);
+    gScanFileBytesPerRow = gImageInfo.PixelType == TWPT_BW ? (product + 7) / 8 : product;
     if (gScanFileBytesPerRow == 0 || _llseek(gScanFile, (LONG)dataOffset, FILE_BEGIN) != (LONG)dataOffset) {
         CloseScanFile(nullptr);
         return 0;
@@ -81,8 +82,9 @@ int ScanFileHeader() {
 }
 
 TW_UINT16 ReadFileStrip(const char *fileName, TW_UINT32 capacity) {
-    TW_UINT16 rows = (TW_UINT16)(capacity / gScanFileBytesPerRow);
-    TW_UINT16 left = (TW_UINT16)(gScanFileRows - gScanFileRowsDone);
+    // Counted in 32 bits: a large buffer of short rows holds 64 Ki rows or more.
+    TW_UINT32 rows = capacity / gScanFileBytesPerRow;
+    TW_UINT32 left = (TW_UINT32)(gScanFileRows - gScanFileRowsDone);
     if (left < rows) rows = left;
     // A buffer that cannot hold one row would never see the end.
     if (rows == 0) return FailWith(TWCC_BADVALUE);

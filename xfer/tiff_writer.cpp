@@ -118,7 +118,8 @@ TW_INT16 WriteTiffFromQueue(HFILE file) {
         DiscardImageData();
         return XFER_CANCELLED;
     }
-    if (!IsTiffDepth(gImageInfo.BitsPerPixel)) {
+    // An empty queue means a failed transfer already consumed the image.
+    if (!IsTiffDepth(gImageInfo.BitsPerPixel) || gImageQueue.GetCount() == 0) {
         DiscardImageData();
         return XFER_FAILED;
     }
@@ -187,7 +188,7 @@ struct LockedBlock {
 };
 
 TW_INT16 WriteScaledRows(HFILE file, const TW_INT32 *ruler, TW_UINT8 *lineBuffer, LineScaler scale,
-                         TW_UINT32 rowBytes, TW_UINT16 sourceBytes) {
+                         TW_UINT32 rowBytes, TW_UINT32 sourceBytes) {
     TW_UINT32 counter = 0;
     ProgressDialog dialog(&counter);
     StartProgress(dialog, gScaledLength);
@@ -230,7 +231,7 @@ TW_INT16 WriteTiffScaled(HFILE file) {
         return XFER_CANCELLED;
     }
     TW_UINT16 bits = (TW_UINT16)gImageInfo.BitsPerPixel;
-    TW_UINT16 sourceBytes = (TW_UINT16)RowBytes(gSourceWidth, bits);
+    TW_UINT32 sourceBytes = RowBytes(gSourceWidth, bits);
     TW_UINT32 rowBytes = RowBytes(gScaledWidth, bits);
     TW_INT32 entries = gScaledWidth >= gScaledLength ? gScaledWidth : gScaledLength;
 

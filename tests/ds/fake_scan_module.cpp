@@ -45,6 +45,8 @@ extern "C" __attribute__((visibility("default"))) void FakeSM_Reset() {
     gState.imageInfo.PixelType = TWPT_GRAY;
     gState.blockKilobytes = 32;
     gState.stopAtBlock = -1;
+    gState.dibStatus = SM_DONE;
+    gState.fileStatus = SM_MORE;
 }
 
 // The data source that called us, found by the caller's address.
@@ -121,7 +123,7 @@ SM_EXPORT int CloseSMUI() {
 SM_EXPORT int CkUseBufXfer(TW_UINT32 *kb) {
     Log("CkUseBufXfer");
     *kb = gState.blockKilobytes;
-    return 1;
+    return gState.deliversFiles ? 0 : 1;
 }
 
 SM_EXPORT int UpdateImageInfo(TW_IMAGEINFO *info) {
@@ -142,16 +144,21 @@ static TW_UINT32 RowsBefore(int index) {
     return rows;
 }
 
-SM_EXPORT TW_INT16 GetSMImage_Buf(TW_IMAGEMEMXFER *request, void *buffer) {
-    Log("GetSMImage_Buf");
-    int index = gState.blocksDelivered++;
-    if (index == gState.stopAtBlock) return gState.stopStatus;
+static TW_UINT32 ImageRowBytes() {
+    return ((TW_UINT32)gState.imageInfo.ImageWidth * (TW_UINT32)gState.imageInfo.BitsPerPixel + 7) / 8;
+}
+
+static void WritePatternRows(TW_UINT8 *out, TW_UINT32 first, TW_UINT32 rows, TW_UINT32 rowBytes) {
+    for (TW_UINT32 r = 0; r < rows; ++r)
+        for (TW_UINT32 b = 0; b < rowBytes; ++b) *out++ = PatternByte(first + r, b);
+}
+
+// Reception of an image of open length: the scripted blocks.
+static TW_INT16 DeliverBlock(int index, TW_IMAGEMEMXFER *request, void *buffer) {
     if (index >= gState.blockCount) return SM_FAILED;
     TW_UINT32 first = RowsBefore(index);
     TW_UINT32 rows = (TW_UINT32)gState.blockRows[index];
-    TW_UINT8 *out = static_cast<TW_UINT8 *>(buffer);
-    for (TW_UINT32 r = 0; r < rows; ++r)
-        for (TW_UINT32 b = 0; b < request->BytesPerRow; ++b) *out++ = PatternByte(first + r, b);
+    WritePatternRows(static_cast<TW_UINT8 *>(buffer), first, rows, request->BytesPerRow);
     request->Rows = rows;
     request->XOffset = 0;
     request->YOffset = first;
@@ -160,14 +167,115 @@ SM_EXPORT TW_INT16 GetSMImage_Buf(TW_IMAGEMEMXFER *request, void *buffer) {
     return index + 1 == gState.blockCount ? SM_DONE : SM_MORE;
 }
 
-SM_EXPORT TW_INT16 GetSMImage_File(TW_SETUPFILEXFER *, TW_UINT32 mode) {
-    Log("GetSMImage_File(%u)", mode);
-    return SM_FAILED;
+// An image of known length: as many whole rows as Memory.Length holds.
+static TW_INT16 DeliverStrip(TW_IMAGEMEMXFER *request, void *buffer) {
+    TW_UINT32 rowBytes = ImageRowBytes();
+    TW_UINT32 left = (TW_UINT32)gState.imageInfo.ImageLength - gState.rowsDelivered;
+    TW_UINT32 rows = request->Memory.Length / rowBytes;
+    if (rows > left) rows = left;
+    if (rows == 0) return SM_FAILED;
+    WritePatternRows(static_cast<TW_UINT8 *>(buffer), gState.rowsDelivered, rows, rowBytes);
+    request->Rows = rows;
+    request->XOffset = 0;
+    request->YOffset = gState.rowsDelivered;
+    request->BytesWritten = rows * rowBytes;
+    gState.rowsDelivered += rows;
+    // Scribbled over: the application must get its own record back.
+    request->Memory.Flags = TWMF_DSOWNS | TWMF_HANDLE;
+    request->Memory.Length = 1;
+    request->Memory.TheMem = nullptr;
+    return rows == left ? SM_DONE : SM_MORE;
 }
 
-SM_EXPORT TW_INT16 GetSMImage_DIB(HGLOBAL *) {
+SM_EXPORT TW_INT16 GetSMImage_Buf(TW_IMAGEMEMXFER *request, void *buffer) {
+    Log("GetSMImage_Buf");
+    gState.lastStripLength = request->Memory.Length;
+    int index = gState.blocksDelivered++;
+    if (index == gState.stopAtBlock) return gState.stopStatus;
+    if (gState.imageInfo.ImageLength == -1) return DeliverBlock(index, request, buffer);
+    return DeliverStrip(request, buffer);
+}
+
+static void Put16(FILE *file, TW_UINT16 value) {
+    fputc(value & 0xFF, file);
+    fputc(value >> 8, file);
+}
+static void Put32(FILE *file, TW_UINT32 value) {
+    Put16(file, (TW_UINT16)value);
+    Put16(file, (TW_UINT16)(value >> 16));
+}
+
+// The TIFF of the memory transfer's file mode: the entry count at 8, two
+// spare bytes, the entries from 12, then the rows.
+static void WriteScanFile(FILE *file) {
+    const TW_IMAGEINFO &info = gState.imageInfo;
+    struct Entry {
+        TW_UINT16 tag, type;
+        TW_UINT32 value;
+    } entries[5] = {{256, 4, (TW_UINT32)info.ImageWidth}, {257, 4, (TW_UINT32)info.ImageLength},
+                    {259, 3, 1}, {277, 3, (TW_UINT32)info.SamplesPerPixel}, {273, 4, 0}};
+    TW_UINT16 count = gState.fileWithoutOffsets ? 4 : 5;
+    entries[4].value = 12 + 12u * count;
+    fputs("II", file);
+    Put16(file, 42);
+    Put32(file, 8);
+    Put16(file, count);
+    Put16(file, 0);
+    for (TW_UINT16 i = 0; i < count; ++i) {
+        Put16(file, entries[i].tag);
+        Put16(file, entries[i].type);
+        Put32(file, 1);
+        Put32(file, entries[i].value);
+    }
+    TW_UINT32 dataBytes = ImageRowBytes() * (TW_UINT32)info.ImageLength - gState.fileShortBy;
+    for (TW_UINT32 at = 0; at < dataBytes; ++at)
+        fputc(PatternByte(at / ImageRowBytes(), at % ImageRowBytes()), file);
+}
+
+SM_EXPORT TW_INT16 GetSMImage_File(TW_SETUPFILEXFER *setup, TW_UINT32 mode) {
+    Log("GetSMImage_File(%u)", mode);
+    strncpy(gState.lastFileName, setup->FileName, sizeof gState.lastFileName - 1);
+    gState.lastFileFormat = setup->Format;
+    FILE *file = fopen(setup->FileName, "wb");
+    if (!file) return SM_FAILED;
+    if (mode == 0)
+        WriteScanFile(file);
+    else
+        fprintf(file, FAKESM_FILE_TEXT, setup->Format, gState.imageInfo.ImageWidth, gState.imageInfo.ImageLength);
+    fclose(file);
+    return gState.fileStatus;
+}
+
+// A packed bitmap as the data source makes them: header, palette (black and
+// white, or 256 greys), rows bottom-up padded to four bytes, blue first.
+SM_EXPORT TW_INT16 GetSMImage_DIB(HGLOBAL *dib) {
     Log("GetSMImage_DIB");
-    return SM_FAILED;
+    const TW_IMAGEINFO &info = gState.imageInfo;
+    TW_UINT32 bits = (TW_UINT32)info.BitsPerPixel, width = (TW_UINT32)info.ImageWidth;
+    TW_UINT32 length = (TW_UINT32)info.ImageLength;
+    TW_UINT32 colours = bits == 1 ? 2 : bits == 8 ? 256 : 0;
+    TW_UINT32 stride = (width * bits + 31) / 32 * 4;
+    BITMAPINFOHEADER header = {40, (LONG)width, (LONG)length, 1, (WORD)bits, BI_RGB, stride * length,
+                               info.XResolution.Whole * 10000 / 254, info.YResolution.Whole * 10000 / 254,
+                               colours, 0};
+    *dib = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 40 + 4 * colours + stride * length);
+    TW_UINT8 *at = static_cast<TW_UINT8 *>(GlobalLock(*dib));
+    memcpy(at, &header, 40);
+    RGBQUAD *palette = reinterpret_cast<RGBQUAD *>(at + 40);
+    for (TW_UINT32 i = 0; i < colours; ++i) {
+        TW_UINT8 grey = bits == 1 ? (TW_UINT8)(i * 255) : (TW_UINT8)i;
+        palette[i] = {grey, grey, grey, (TW_UINT8)(bits == 1 ? grey : 0)};
+    }
+    TW_UINT8 *pixels = at + 40 + 4 * colours;
+    for (TW_UINT32 row = 0; row < length; ++row) {
+        TW_UINT8 *out = pixels + (length - 1 - row) * stride;
+        for (TW_UINT32 b = 0; b < ImageRowBytes(); ++b) {
+            TW_UINT32 swapped = bits == 24 ? b / 3 * 3 + 2 - b % 3 : b;  // red, green, blue to blue, green, red
+            out[b] = PatternByte(row, swapped);
+        }
+    }
+    GlobalUnlock(*dib);
+    return gState.dibStatus;
 }
 
 SM_EXPORT TW_UINT16 CheckScanJob() {

@@ -31,6 +31,18 @@ struct FakeScanModuleState {
     TW_UINT32 firstBlockBytes;  // when nonzero, BytesWritten claimed for block 0
     int blocksDelivered;
 
+    // Images of known length, delivered directly. GetSMImage_Buf then fills
+    // each strip's Memory.Length with whole rows (stopAtBlock counts strips).
+    TW_UINT32 rowsDelivered;
+    TW_UINT32 lastStripLength;  // the Memory.Length of the last request
+    TW_INT16 dibStatus;         // GetSMImage_DIB's answer; it makes a bitmap whatever the answer
+    BOOL deliversFiles;         // CkUseBufXfer answers 0: memory transfers come as a file
+    TW_INT16 fileStatus;        // GetSMImage_File's answer
+    TW_UINT32 fileShortBy;      // mode 0: the image data ends this many bytes early
+    BOOL fileWithoutOffsets;    // mode 0: no StripOffsets entry
+    char lastFileName[256];     // the set-up GetSMImage_File received
+    TW_UINT16 lastFileFormat;
+
     // What happened
     char log[4096];             // "Op Op(arg) ..." in call order
     int setDefValueCalls;
@@ -42,6 +54,10 @@ struct FakeScanModuleState {
 // The test pattern: byte `column` of image row `row`. Deterministic and
 // different for neighbouring rows and bytes, so a misplaced row or byte shows.
 inline TW_UINT8 PatternByte(TW_UINT32 row, TW_UINT32 column) { return (TW_UINT8)(row * 31 + column * 7 + 3); }
+
+// What GetSMImage_File(mode 1) writes: the format and the image's size, so a
+// test sees that the scan module, not the data source, wrote the file.
+#define FAKESM_FILE_TEXT "fake scan module file, format %u, %d x %d\n"
 
 typedef FakeScanModuleState *(*FakeSM_StateProc)(void);
 // Resets the answers to a working scanner and clears the log.
