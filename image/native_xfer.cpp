@@ -213,6 +213,8 @@ static HGLOBAL ProduceBitmap() {
     if (!gBufferedImage) {
         HGLOBAL dib = nullptr;
         gXferStatus = ScanModuleOps.GetSMImage_DIB(&dib);
+        // Success without a bitmap is no image at all.
+        if (!dib && XferReturnCode(gXferStatus) == TWRC_XFERDONE) gXferStatus = XFER_FAILED;
         return dib;
     }
     if (!gScaleMode) {

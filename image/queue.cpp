@@ -7,7 +7,13 @@
 #include <stdio.h>
 #include <string.h>
 
+// Constructed before and destroyed after every other static object of the
+// module, so that shut-down (ExitInstance) still finds the queue whole.
+#if defined(__GNUC__) && !defined(_WIN32)
+ImageQueue gImageQueue __attribute__((init_priority(101)));
+#else
 ImageQueue gImageQueue;
+#endif
 
 MemBlock::MemBlock(const void *data, TW_UINT16 length) : Length(0), Data(nullptr), Next(nullptr) {
     if (!data || length == 0) {
@@ -56,6 +62,11 @@ int MemBlock::Get(void *dest, TW_UINT16 *length) const {
 ImageQueue::ImageQueue() : BlockCount(0), Head(nullptr), Tail(nullptr), Cursor(nullptr) {}
 
 ImageQueue::~ImageQueue() {
+    ReportLeftovers();
+    Clear();
+}
+
+void ImageQueue::ReportLeftovers() const {
     if (BlockCount == 0) return;
     char first[200];
     snprintf(first, sizeof first, "There are still %ld Memory Blocks in ImageQueue, program may have problems!!!\n",
@@ -63,7 +74,6 @@ ImageQueue::~ImageQueue() {
     char text[320];
     snprintf(text, sizeof text, "%sSome MB of Global Heap maynot been freed or unlocked!!!", first);
     AfxMessageBox(text);
-    Clear();
 }
 
 int ImageQueue::PutMB(const void *data, TW_UINT32 length) {

@@ -50,6 +50,8 @@ public:
     long GetCount() const { return BlockCount; }
     // Frees every node (not the blocks they name); the count before.
     long Clear();
+    // Tells the user of nodes never taken, if any.
+    void ReportLeftovers() const;
 
 private:
     long BlockCount;

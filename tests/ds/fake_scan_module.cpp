@@ -249,6 +249,10 @@ SM_EXPORT TW_INT16 GetSMImage_File(TW_SETUPFILEXFER *setup, TW_UINT32 mode) {
 // A packed bitmap as the data source makes them: header, palette (black and
 // white, or 256 greys), rows bottom-up padded to four bytes, blue first.
 SM_EXPORT TW_INT16 GetSMImage_DIB(HGLOBAL *dib) {
+    if (gState.dibWithoutBitmap) {
+        Log("GetSMImage_DIB");
+        return gState.dibStatus;
+    }
     Log("GetSMImage_DIB");
     const TW_IMAGEINFO &info = gState.imageInfo;
     TW_UINT32 bits = (TW_UINT32)info.BitsPerPixel, width = (TW_UINT32)info.ImageWidth;

@@ -36,6 +36,7 @@ struct FakeScanModuleState {
     TW_UINT32 rowsDelivered;
     TW_UINT32 lastStripLength;  // the Memory.Length of the last request
     TW_INT16 dibStatus;         // GetSMImage_DIB's answer; it makes a bitmap whatever the answer
+    BOOL dibWithoutBitmap;      // GetSMImage_DIB answers without storing a handle
     BOOL deliversFiles;         // CkUseBufXfer answers 0: memory transfers come as a file
     TW_INT16 fileStatus;        // GetSMImage_File's answer
     TW_UINT32 fileShortBy;      // mode 0: the image data ends this many bytes early

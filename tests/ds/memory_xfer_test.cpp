@@ -308,6 +308,18 @@ TEST_F(MemoryTransfer, FileModeReadsTheScanModulesTiffInStrips) {
     EXPECT_EQ(ProbeState(), 700);
 }
 
+TEST_F(MemoryTransfer, FileModeTakesEitherSuccessStatusAsWritten) {
+    ScriptDirect(100, 9, 24);
+    sm_->deliversFiles = TRUE;
+    sm_->fileStatus = SM_DONE;
+    Announce();
+    SetUpMemory();
+    Strips strips = TakeStrips(2700);
+    EXPECT_EQ(strips.codes, Codes(0, TWRC_XFERDONE));
+    EXPECT_TRUE(strips.data == scanned_.Joined());
+    EXPECT_FALSE(fs::exists(ScanFilePath()));
+}
+
 TEST_F(MemoryTransfer, FileModeBilevelRowsArePacked) {
     ScriptDirect(20, 5, 1);
     sm_->deliversFiles = TRUE;

@@ -142,6 +142,17 @@ TEST_F(NativeTransfer, ScanModuleStatusDecidesTheOutcome) {
     }
 }
 
+TEST_F(NativeTransfer, SuccessWithoutABitmapIsAFailure) {
+    ScriptDirect(20, 5, 8);
+    sm_->dibWithoutBitmap = TRUE;
+    Announce();
+    TW_HANDLE dib = reinterpret_cast<TW_HANDLE>(0x1);
+    EXPECT_EQ(NativeXfer(&dib), TWRC_FAILURE);
+    EXPECT_EQ(Status(), TWCC_OPERATIONERROR);
+    EXPECT_EQ(dib, nullptr);
+    EXPECT_EQ(ProbeState(), 600);
+}
+
 TEST_F(NativeTransfer, OnlyInState6) {
     ScriptDirect(20, 5, 8);
     LoadSource();

@@ -272,3 +272,13 @@ TEST_F(Reception, NextImageStartsFromAnEmptyQueue) {
     ASSERT_EQ(Call(DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &info), TWRC_SUCCESS);
     EXPECT_EQ(info.ImageLength, 83);
 }
+
+TEST_F(Reception, UnloadingWithAQueuedImageReportsAndFreesIt) {
+    ScriptBlocks(1000, 12, 65, 64);
+    Announce();
+    ASSERT_GT(SpoolSize(), 0);
+    UnloadSource();
+    EXPECT_TRUE(Shown("There are still 12 Memory Blocks in ImageQueue, program may have problems!!!\n"
+                      "Some MB of Global Heap maynot been freed or unlocked!!!"));
+    ExpectNothingLeft();
+}
