@@ -3,7 +3,9 @@
 // before InitInstance or after ExitInstance.
 #include "app.h"
 
+#include "entry/session.h"
 #include "globals.h"
+#include "image/queue.h"
 #include "module_paths.h"
 #include "scan_module.h"
 
@@ -19,18 +21,30 @@ QR_DLL_APPLICATION(QRVMApp, theApp)
 
 QRVMApp::QRVMApp() : CWinApp("QRVM") {}
 
-// The Source Manager of the Windows directory. Its absence only means the
-// application is never told of images; notifications then fail quietly.
-static void BindSourceManager() {
+// TWAIN_32.DLL in the Windows directory, or null.
+static HMODULE LoadFromWindowsDirectory() {
     char windowsDir[MAX_PATH];
     char path[MAX_PATH];
     UINT length = GetWindowsDirectoryA(windowsDir, sizeof windowsDir);
-    if (length == 0 || length >= sizeof windowsDir) return;
+    if (length == 0 || length >= sizeof windowsDir) return nullptr;
     const char separator[2] = {QR_PATH_SEPARATOR, '\0'};
     char directory[MAX_PATH];
-    if (!ComposePath(directory, sizeof directory, windowsDir, separator)) return;
-    if (!ComposePath(path, sizeof path, directory, kSourceManagerName)) return;
-    ghDSM = LoadLibraryA(path);
+    if (!ComposePath(directory, sizeof directory, windowsDir, separator)) return nullptr;
+    if (!ComposePath(path, sizeof path, directory, kSourceManagerName)) return nullptr;
+    return LoadLibraryA(path);
+}
+
+// The Source Manager of the Windows directory. Its absence only means the
+// application is never told of images; notifications then fail quietly.
+static void BindSourceManager() {
+    ghDSM = LoadFromWindowsDirectory();
+#if defined(_WIN32)
+    // A Source Manager built into the system (Wine's) has no file in the
+    // Windows directory, and a load by full path then fails; by plain name
+    // the system finds the one the application has loaded already. On Linux
+    // a plain name would reach past WINDIR into the loader's search path.
+    if (ghDSM == nullptr) ghDSM = LoadLibraryA(kSourceManagerName);
+#endif
     if (ghDSM)
         gpDSMEntry = reinterpret_cast<DSMENTRYPROC>(
             reinterpret_cast<void (*)(void)>(GetProcAddress(ghDSM, "DSM_Entry")));
@@ -65,6 +79,10 @@ BOOL QRVMApp::InitInstance() {
 }
 
 int QRVMApp::ExitInstance() {
+    // An image never transferred is reported, and its memory and spool file
+    // go with the module rather than outlive it.
+    gImageQueue.ReportLeftovers();
+    DropImage();
     FreeScanModule();
     if (ghDSM) {
         FreeLibrary(ghDSM);
