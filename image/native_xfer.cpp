@@ -6,13 +6,13 @@
 
 #include "afx.h"
 #include "dib.h"
-#include "entry/callbacks.h"
 #include "entry/dispatch.h"
+#include "global_block.h"
+#include "queued_copy.h"
 #include "reception.h"
 #include "scaling.h"
 #include "spool.h"
 #include "startup/scan_module.h"
-#include "ui/progress_dialog.h"
 
 #include <string.h>
 
@@ -41,37 +41,34 @@ static void CopyLine(TW_UINT8 *row, const TW_UINT8 *src, const BITMAPINFOHEADER 
     }
 }
 
-TW_INT16 FillDibFromQueue(const BITMAPINFOHEADER &header, TW_UINT8 *pixels) {
-    TW_UINT32 rowBytes = DibRowBytes(header);
-    TW_UINT32 lineBytes = RowBytes((TW_UINT32)header.biWidth, header.biBitCount);
-    TW_UINT8 *position = pixels + header.biSizeImage;  // the first line received is the last row
+// Rows go into the bitmap bottom-up: the first line received is the last
+// row in memory.
+struct DibFill {
+    const BITMAPINFOHEADER *header;
+    TW_UINT8 *pixels;    // start of the pixel array
+    TW_UINT8 *position;  // where the row last written begins
+    TW_UINT32 rowBytes;  // padded
+    TW_UINT32 lineBytes;
+};
 
-    TW_UINT32 counter = 0;
-    ProgressDialog dialog(&counter);
-    StartProgress(dialog, (TW_UINT32)gImageQueue.GetCount());
-    gpLockFunc = LockBlock;
-    while (gImageQueue.GetCount() > 0) {
-        MBInfo info;
-        const TW_UINT8 *src = TakeBlockInfo(&info) ? static_cast<const TW_UINT8 *>(gpLockFunc(&info)) : nullptr;
-        if (!src) {  // a spooled block that cannot be read back
-            DiscardImageData();
-            return XFER_FAILED;
-        }
-        for (TW_UINT32 line = 0; line < info.Rows && position > pixels; ++line, src += lineBytes) {
-            position -= rowBytes;
-            CopyLine(position, src, header, lineBytes);
-        }
-        FreeBlockMemory(&info);
-        ++counter;
-        PumpMessage();
-        if (counter == PROGRESS_CANCELLED) {
-            DiscardImageData();
-            return XFER_CANCELLED;
-        }
+static DibFill StartDibFill(const BITMAPINFOHEADER &header, TW_UINT8 *pixels) {
+    return {&header, pixels, pixels + header.biSizeImage, DibRowBytes(header),
+            RowBytes((TW_UINT32)header.biWidth, header.biBitCount)};
+}
+
+static bool TakeBlockRows(void *context, const MBInfo &block, const TW_UINT8 *src) {
+    DibFill &fill = *static_cast<DibFill *>(context);
+    if (!src) return false;  // a spooled block that cannot be read back
+    for (TW_UINT32 line = 0; line < block.Rows && fill.position > fill.pixels; ++line, src += fill.lineBytes) {
+        fill.position -= fill.rowBytes;
+        CopyLine(fill.position, src, *fill.header, fill.lineBytes);
     }
-    dialog.End();
-    DeleteSpoolFile();
-    return XFER_DONE;
+    return true;
+}
+
+static TW_INT16 FillDibFromQueue(const BITMAPINFOHEADER &header, TW_UINT8 *pixels) {
+    DibFill fill = StartDibFill(header, pixels);
+    return CopyQueuedBlocks(TakeBlockRows, &fill);
 }
 
 HGLOBAL NativeFromQueue(TW_INT16 *status) {
@@ -100,77 +97,12 @@ HGLOBAL NativeFromQueue(TW_INT16 *status) {
     return dib;
 }
 
-// The working memory of an enlarging copy, freed whatever way it ends.
-struct ScaledCopy {
-    HGLOBAL ruler = nullptr;
-    HGLOBAL line = nullptr;
-    ~ScaledCopy() {
-        for (HGLOBAL block : {ruler, line}) {
-            if (!block) continue;
-            GlobalUnlock(block);
-            GlobalFree(block);
-        }
-    }
-};
-
-static void *AllocLocked(HGLOBAL *block, size_t bytes) {
-    *block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes ? bytes : 1);
-    void *data = *block ? GlobalLock(*block) : nullptr;
-    if (!data && *block) {
-        GlobalFree(*block);
-        *block = nullptr;
-    }
-    return data;
-}
-
-static LineScaler ScalerForDib(int bitsPerPixel) {
-    switch (bitsPerPixel) {
-    case 24:
-        return ScaleLine24BGR;
-    case 8:
-        return ScaleLine8;
-    case 1:
-        return ScaleLine1;
-    default:
-        return nullptr;
-    }
-}
-
-static TW_INT16 FillScaledDib(const BITMAPINFOHEADER &header, TW_UINT8 *pixels, const TW_INT32 *ruler,
-                              TW_UINT8 *lineBuffer) {
-    TW_UINT32 rowBytes = DibRowBytes(header);
-    TW_UINT32 lineBytes = RowBytes((TW_UINT32)header.biWidth, header.biBitCount);
-    TW_UINT32 sourceBytes = RowBytes(gSourceWidth, header.biBitCount);
-    LineScaler scale = ScalerForDib(header.biBitCount);
-    TW_UINT8 *position = pixels + header.biSizeImage;
-
-    TW_UINT32 counter = 0;
-    ProgressDialog dialog(&counter);
-    StartProgress(dialog, gScaledLength);
-    gpLockFunc = LockBlock;
-    void *source = nullptr;
-    TW_INT16 status = XFER_DONE;
-    for (TW_UINT32 k = 0; k < gScaledLength && position > pixels; ++k) {
-        if (ruler[k]) {
-            source = GetOneLine(source, sourceBytes);
-            if (!source) {
-                status = XFER_FAILED;
-                break;
-            }
-            scale(lineBuffer, static_cast<const TW_UINT8 *>(source), ruler, gScaledWidth);
-            PumpMessage();
-            if (counter == PROGRESS_CANCELLED) {
-                status = XFER_CANCELLED;
-                break;
-            }
-        }
-        position -= rowBytes;
-        memcpy(position, lineBuffer, lineBytes);
-        ++counter;
-    }
-    if (status == XFER_DONE) dialog.End();
-    GetOneLine(nullptr, 0);  // frees the rest of the image and the spool file
-    return status;
+static bool TakeScaledRow(void *context, const TW_UINT8 *row) {
+    DibFill &fill = *static_cast<DibFill *>(context);
+    if (!row || fill.position <= fill.pixels) return false;
+    fill.position -= fill.rowBytes;
+    memcpy(fill.position, row, fill.lineBytes);
+    return true;
 }
 
 HGLOBAL ScaledNative(TW_INT16 *status) {
@@ -179,14 +111,13 @@ HGLOBAL ScaledNative(TW_INT16 *status) {
         DiscardImageData();
         return nullptr;
     }
-    ScaledCopy work;
-    TW_INT32 rulerEntries = gScaledWidth >= gScaledLength ? gScaledWidth : gScaledLength;
-    TW_INT32 *ruler = static_cast<TW_INT32 *>(AllocLocked(&work.ruler, (size_t)rulerEntries * sizeof(TW_INT32)));
-    if (!ruler) {
+    TW_INT32 entries = ScaleRulerEntries();
+    ScopedBlock ruler((size_t)entries * sizeof(TW_INT32));
+    if (!ruler.As<TW_INT32>()) {
         DiscardImageData();
         return nullptr;
     }
-    EvaluateScaleRuler(ruler, gScaleNum, gScaleDen, rulerEntries);
+    EvaluateScaleRuler(ruler.As<TW_INT32>(), gScaleNum, gScaleDen, entries);
 
     HGLOBAL dib = BuildDibHeader();
     if (!dib) {
@@ -196,14 +127,17 @@ HGLOBAL ScaledNative(TW_INT16 *status) {
     }
     BITMAPINFOHEADER header;
     dib = GrowToFullSize(dib, &header);
-    TW_UINT8 *lineBuffer = dib ? static_cast<TW_UINT8 *>(AllocLocked(&work.line, DibRowBytes(header))) : nullptr;
-    TW_UINT8 *base = lineBuffer ? static_cast<TW_UINT8 *>(GlobalLock(dib)) : nullptr;
+    ScopedBlock line(dib ? DibRowBytes(header) : 0);
+    TW_UINT8 *base = dib && line.As<TW_UINT8>() ? static_cast<TW_UINT8 *>(GlobalLock(dib)) : nullptr;
     if (!base) {
         if (dib) GlobalFree(dib);
         DiscardImageData();
         return nullptr;
     }
-    *status = FillScaledDib(header, base + header.biSize + PaletteSize(header), ruler, lineBuffer);
+    ScaledWalk walk = {ruler.As<TW_INT32>(), line.As<TW_UINT8>(), ScalerForDepth(header.biBitCount, true),
+                       RowBytes(gSourceWidth, header.biBitCount)};
+    DibFill fill = StartDibFill(header, base + header.biSize + PaletteSize(header));
+    *status = CopyScaledRows(walk, TakeScaledRow, &fill);
     GlobalUnlock(dib);
     return dib;
 }

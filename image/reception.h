@@ -16,6 +16,10 @@ extern TW_UINT16 gSourceWidth, gSourceLength;
 extern TW_UINT16 gScaledWidth, gScaledLength;
 extern TW_UINT16 gBlocksAvailable;
 
+// Entries of the enlargement's ruler: one per output pixel or line,
+// whichever are more.
+inline TW_INT32 ScaleRulerEntries() { return gScaledWidth >= gScaledLength ? gScaledWidth : gScaledLength; }
+
 // Pulls the whole image: 1 complete, 2 cancelled, -1 failed.
 TW_INT16 ReceiveBufferedImage();
 // What ReadytoScan does once the scan module has described the image.

@@ -103,3 +103,16 @@ void MoveRequestedResolution() {
     if (gImageInfo.XResolution.Frac) gImageInfo.XResolution.Whole = (TW_INT16)gImageInfo.XResolution.Frac;
     gImageInfo.XResolution.Frac = 0;
 }
+
+LineScaler ScalerForDepth(int bitsPerPixel, bool blueFirst) {
+    switch (bitsPerPixel) {
+    case 24:
+        return blueFirst ? ScaleLine24BGR : ScaleLine24;
+    case 8:
+        return ScaleLine8;
+    case 1:
+        return ScaleLine1;
+    default:
+        return nullptr;
+    }
+}

@@ -30,6 +30,10 @@ void ScaleLine24BGR(TW_UINT8 *dest, const TW_UINT8 *src, const TW_INT32 *ruler, 
 // has as a rule moved it already, and Whole must not then become 0.
 void MoveRequestedResolution();
 
+// The replicator for a depth of 1, 8 or 24 bits (colour kept as red, green,
+// blue, or turned to blue, green, red for a bitmap); null for other depths.
+LineScaler ScalerForDepth(int bitsPerPixel, bool blueFirst);
+
 // Bytes of one unpadded row.
 inline TW_UINT32 RowBytes(TW_UINT32 width, TW_UINT32 bitsPerPixel) {
     return (TW_UINT32)(((uint64_t)width * bitsPerPixel + 7) / 8);

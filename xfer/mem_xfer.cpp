@@ -7,6 +7,7 @@
 #include "entry/callbacks.h"
 #include "entry/dispatch.h"
 #include "file_setup.h"
+#include "image/global_block.h"
 #include "image/reception.h"
 #include "image/scaling.h"
 #include "image/spool.h"
@@ -33,23 +34,6 @@ static void *gpSourceLine;
 static const TW_UINT32 kPointerFlags = TWMF_APPOWNS | TWMF_POINTER;
 static const TW_UINT32 kHandleFlags = TWMF_APPOWNS | TWMF_HANDLE;
 
-static void *NewLockedBlock(HGLOBAL *handle, size_t bytes) {
-    *handle = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes ? bytes : 1);
-    void *data = *handle ? GlobalLock(*handle) : nullptr;
-    if (!data && *handle) {
-        GlobalFree(*handle);
-        *handle = nullptr;
-    }
-    return data;
-}
-
-static void FreeLockedBlock(HGLOBAL *handle) {
-    if (!*handle) return;
-    GlobalUnlock(*handle);
-    GlobalFree(*handle);
-    *handle = nullptr;
-}
-
 static void FreeScalingMemory() {
     FreeLockedBlock(&ghRuler);
     FreeLockedBlock(&ghLineBuf);
@@ -65,10 +49,10 @@ static void PrepareScaledXfer() {
     // Never more rows than the image has, so that the count fits 16 bits.
     TW_UINT32 rowsPerStrip = gScaledBytesPerRow ? gPrefBufSize / gScaledBytesPerRow : 0;
     gRowsPerStrip = (TW_UINT16)(rowsPerStrip < gScaledLength ? rowsPerStrip : gScaledLength);
-    gRulerLength = gScaledWidth >= gScaledLength ? gScaledWidth : gScaledLength;
+    gRulerLength = (TW_UINT32)ScaleRulerEntries();
     FreeScalingMemory();
-    gpRuler = static_cast<TW_INT32 *>(NewLockedBlock(&ghRuler, (size_t)gRulerLength * sizeof(TW_INT32)));
-    gpLineBuf = static_cast<TW_UINT8 *>(NewLockedBlock(&ghLineBuf, gScaledBytesPerRow));
+    gpRuler = static_cast<TW_INT32 *>(AllocLockedBlock(&ghRuler, (size_t)gRulerLength * sizeof(TW_INT32)));
+    gpLineBuf = static_cast<TW_UINT8 *>(AllocLockedBlock(&ghLineBuf, gScaledBytesPerRow));
     gpRulerPos = gpRuler;
     if (gpRuler) EvaluateScaleRuler(gpRuler, gScaleNum, gScaleDen, gRulerLength);
     // A strip that holds no row could never end: such an image is refused
@@ -120,21 +104,8 @@ TW_INT16 QueueStrip(TW_IMAGEMEMXFER *record, TW_UINT8 *dest, TW_UINT32 capacity)
     return gImageQueue.GetCount() == 0 ? XFER_DONE : XFER_MORE;
 }
 
-static LineScaler ScalerForStrip(int bits) {
-    switch (bits) {
-    case 24:
-        return ScaleLine24;
-    case 8:
-        return ScaleLine8;
-    case 1:
-        return ScaleLine1;
-    default:
-        return nullptr;
-    }
-}
-
 TW_INT16 ScaledStrip(TW_IMAGEMEMXFER *record, TW_UINT8 *dest) {
-    LineScaler scale = ScalerForStrip(gImageInfo.BitsPerPixel);
+    LineScaler scale = ScalerForDepth(gImageInfo.BitsPerPixel, false);
     if (gBlocksAvailable == 0 || !gpRuler || !gpLineBuf || !scale) {
         DiscardImageData();
         return XFER_FAILED;

@@ -1,11 +1,11 @@
 #include "tiff_writer.h"
 
 #include "afx.h"
-#include "entry/callbacks.h"
+#include "image/global_block.h"
+#include "image/queued_copy.h"
 #include "image/reception.h"
 #include "image/scaling.h"
 #include "image/spool.h"
-#include "ui/progress_dialog.h"
 
 #include <string.h>
 
@@ -111,6 +111,27 @@ bool IsTiffDepth(int bits) { return bits == 1 || bits == 8 || bits == 24; }
 
 const char kBitmapFailure[] = "Error!\nPut TIFF BITMAP to file failured.";
 
+// Blocks go out whole, whatever their size; a block that cannot be read
+// back counts as a short write.
+bool WriteBlockData(void *context, const MBInfo &block, const TW_UINT8 *data) {
+    if (data && WriteAll(*static_cast<HFILE *>(context), data, block.BytesWritten)) return true;
+    AfxMessageBox(kBitmapFailure);
+    return false;
+}
+
+struct RowOutput {
+    HFILE file;
+    TW_UINT32 rowBytes;
+};
+
+// A repeated row writes the line buffer again.
+bool WriteRow(void *context, const TW_UINT8 *row) {
+    const RowOutput &output = *static_cast<const RowOutput *>(context);
+    if (row && WriteAll(output.file, row, output.rowBytes)) return true;
+    AfxMessageBox(kBitmapFailure);
+    return false;
+}
+
 }  // namespace
 
 TW_INT16 WriteTiffFromQueue(HFILE file) {
@@ -127,103 +148,8 @@ TW_INT16 WriteTiffFromQueue(HFILE file) {
                          (TW_UINT16)gImageInfo.BitsPerPixel))
         return XFER_FAILED;
 
-    TW_UINT32 counter = 0;
-    ProgressDialog dialog(&counter);
-    StartProgress(dialog, (TW_UINT32)gImageQueue.GetCount());
-    gpLockFunc = LockBlock;
-    while (gImageQueue.GetCount() > 0) {
-        MBInfo info;
-        if (!TakeBlockInfo(&info)) {
-            DiscardImageData();
-            return XFER_FAILED;
-        }
-        // Blocks go out whole, whatever their size.
-        const void *data = gpLockFunc(&info);
-        bool written = data && WriteAll(file, data, info.BytesWritten);
-        FreeBlockMemory(&info);
-        if (!written) {
-            AfxMessageBox(kBitmapFailure);
-            DiscardImageData();
-            return XFER_FAILED;
-        }
-        ++counter;
-        PumpMessage();
-        if (counter == PROGRESS_CANCELLED) {
-            DiscardImageData();
-            return XFER_CANCELLED;
-        }
-    }
-    dialog.End();
-    DeleteSpoolFile();
-    return XFER_DONE;
+    return CopyQueuedBlocks(WriteBlockData, &file);
 }
-
-namespace {
-
-LineScaler ScalerForTiff(int bits) {
-    switch (bits) {
-    case 24:
-        return ScaleLine24;  // red, green, blue kept
-    case 8:
-        return ScaleLine8;
-    case 1:
-        return ScaleLine1;
-    default:
-        return nullptr;
-    }
-}
-
-// Working memory of the enlarging writer, freed whatever way it ends.
-struct LockedBlock {
-    HGLOBAL handle = nullptr;
-    void *data = nullptr;
-    explicit LockedBlock(size_t bytes) {
-        handle = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes ? bytes : 1);
-        data = handle ? GlobalLock(handle) : nullptr;
-    }
-    ~LockedBlock() {
-        if (data) GlobalUnlock(handle);
-        if (handle) GlobalFree(handle);
-    }
-};
-
-TW_INT16 WriteScaledRows(HFILE file, const TW_INT32 *ruler, TW_UINT8 *lineBuffer, LineScaler scale,
-                         TW_UINT32 rowBytes, TW_UINT32 sourceBytes) {
-    TW_UINT32 counter = 0;
-    ProgressDialog dialog(&counter);
-    StartProgress(dialog, gScaledLength);
-    gpLockFunc = LockBlock;
-    void *source = nullptr;
-    TW_INT16 status = XFER_DONE;
-    for (TW_UINT32 k = 0; k < gScaledLength; ++k) {
-        if (ruler[k]) {
-            source = GetOneLine(source, sourceBytes);
-            if (!source) {
-                AfxMessageBox(kBitmapFailure);
-                status = XFER_FAILED;
-                break;
-            }
-            scale(lineBuffer, static_cast<const TW_UINT8 *>(source), ruler, gScaledWidth);
-            PumpMessage();
-            if (counter == PROGRESS_CANCELLED) {
-                status = XFER_CANCELLED;
-                break;
-            }
-        }
-        if (!WriteAll(file, lineBuffer, rowBytes)) {  // a repeated row writes the buffer again
-            AfxMessageBox(kBitmapFailure);
-            status = XFER_FAILED;
-            break;
-        }
-        ++counter;
-    }
-    if (status == XFER_DONE) dialog.End();
-    GetOneLine(nullptr, 0);
-    DiscardImageData();
-    return status;
-}
-
-}  // namespace
 
 TW_INT16 WriteTiffScaled(HFILE file) {
     if (gReceiveFailed) {
@@ -233,19 +159,22 @@ TW_INT16 WriteTiffScaled(HFILE file) {
     TW_UINT16 bits = (TW_UINT16)gImageInfo.BitsPerPixel;
     TW_UINT32 sourceBytes = RowBytes(gSourceWidth, bits);
     TW_UINT32 rowBytes = RowBytes(gScaledWidth, bits);
-    TW_INT32 entries = gScaledWidth >= gScaledLength ? gScaledWidth : gScaledLength;
+    TW_INT32 entries = ScaleRulerEntries();
 
-    LockedBlock ruler((size_t)entries * sizeof(TW_INT32));
-    if (!ruler.data) return XFER_FAILED;
-    TW_INT32 *steps = static_cast<TW_INT32 *>(ruler.data);
-    EvaluateScaleRuler(steps, gScaleNum, gScaleDen, entries);
-    LineScaler scale = ScalerForTiff(bits);
+    ScopedBlock ruler((size_t)entries * sizeof(TW_INT32));
+    if (!ruler.As<TW_INT32>()) return XFER_FAILED;
+    EvaluateScaleRuler(ruler.As<TW_INT32>(), gScaleNum, gScaleDen, entries);
+    LineScaler scale = ScalerForDepth(bits, false);  // red, green, blue kept
     if (!scale) {
         DiscardImageData();
         return XFER_FAILED;
     }
     if (!WriteTiffHeader(file, gScaledWidth, gScaledLength, bits)) return XFER_FAILED;
-    LockedBlock line(rowBytes);
-    if (!line.data) return XFER_FAILED;
-    return WriteScaledRows(file, steps, static_cast<TW_UINT8 *>(line.data), scale, rowBytes, sourceBytes);
+    ScopedBlock line(rowBytes);
+    if (!line.As<TW_UINT8>()) return XFER_FAILED;
+    ScaledWalk walk = {ruler.As<TW_INT32>(), line.As<TW_UINT8>(), scale, sourceBytes};
+    RowOutput output = {file, rowBytes};
+    TW_INT16 status = CopyScaledRows(walk, WriteRow, &output);
+    DiscardImageData();
+    return status;
 }

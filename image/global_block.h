@@ -1,0 +1,30 @@
+// Working memory in moveable, zero-filled global blocks, held locked while
+// in use.
+#ifndef QR_IMAGE_GLOBAL_BLOCK_H
+#define QR_IMAGE_GLOBAL_BLOCK_H
+
+#include "win32.h"
+
+// The block's memory, locked; null (and *handle null) when it cannot be had.
+void *AllocLockedBlock(HGLOBAL *handle, size_t bytes);
+// Unlocks and frees a block from AllocLockedBlock, if any.
+void FreeLockedBlock(HGLOBAL *handle);
+
+// A locked block owned by one function.
+class ScopedBlock {
+public:
+    explicit ScopedBlock(size_t bytes) : data_(AllocLockedBlock(&handle_, bytes)) {}
+    ~ScopedBlock() { FreeLockedBlock(&handle_); }
+    ScopedBlock(const ScopedBlock &) = delete;
+    ScopedBlock &operator=(const ScopedBlock &) = delete;
+    template <typename T>
+    T *As() const {
+        return static_cast<T *>(data_);
+    }
+
+private:
+    HGLOBAL handle_ = nullptr;
+    void *data_;
+};
+
+#endif
