@@ -1,5 +1,6 @@
 #include "twain_names.h"
 
+#include <ctype.h>
 #include <stdio.h>
 
 #include "twain.h"
@@ -133,6 +134,22 @@ const char *TwainRCName(uint16_t rc) {
 const char *TwainCapName(uint16_t cap) {
     static char unknown[24];
     return FindName(kCapNames, cap, unknown, sizeof unknown, "CAP_");
+}
+
+size_t TwainCapCount(void) { return sizeof kCapNames / sizeof kCapNames[0]; }
+
+uint16_t TwainCapAt(size_t index) { return index < TwainCapCount() ? (uint16_t)kCapNames[index].value : 0; }
+
+bool TwainCapByName(const char *name, uint16_t *cap) {
+    for (const NameEntry &entry : kCapNames) {
+        const char *a = entry.name, *b = name;
+        while (*a && toupper((unsigned char)*a) == toupper((unsigned char)*b)) ++a, ++b;
+        if (*a == '\0' && *b == '\0') {
+            *cap = (uint16_t)entry.value;
+            return true;
+        }
+    }
+    return false;
 }
 
 const char *TwainCCName(uint16_t cc) {

@@ -3,6 +3,7 @@
 #ifndef QR_TWAIN_NAMES_H
 #define QR_TWAIN_NAMES_H
 
+#include <stddef.h>
 #include <stdint.h>
 
 // Each returns a static string: the TWAIN name (e.g. "DAT_IDENTITY") or, for a
@@ -14,6 +15,13 @@ const char *TwainMSGName(uint16_t msg);
 const char *TwainRCName(uint16_t rc);
 const char *TwainCCName(uint16_t cc);
 const char *TwainCapName(uint16_t cap);
+
+// The capabilities that have a name here, in table order: index 0 up to
+// TwainCapCount() - 1.
+size_t TwainCapCount(void);
+uint16_t TwainCapAt(size_t index);
+// The capability whose TWAIN name is `name` (any case); false when none.
+bool TwainCapByName(const char *name, uint16_t *cap);
 
 // A sentence about a condition code, for error reports ("the source is in
 // the wrong state for this operation").

@@ -1,7 +1,9 @@
 #include "sim_config.h"
 
+#include <stdlib.h>
 #include <string.h>
 
+#include "sim_profiles.h"
 #include "win32.h"
 
 SimConfig gSimConfig;
@@ -10,22 +12,69 @@ namespace {
 
 const char kSection[] = "Simulator";
 
-void ReadText(const char *ini, const char *key, char *out) {
-    char value[SIM_TEXT_SIZE];
-    GetPrivateProfileStringA(kSection, key, out, value, sizeof value, ini);
-    value[sizeof value - 1] = '\0';
-    strcpy(out, value);
+// Where a value comes from: the file's own key first, then the profile it
+// names, then the built-in default of the caller.
+struct ConfigReader {
+    const char *ini;
+    const SimProfile *profile;
+};
+
+// The file's text for `key`; false when the key is absent or empty.
+bool IniText(const ConfigReader &r, const char *key, char *out, size_t size) {
+    GetPrivateProfileStringA(kSection, key, "", out, (DWORD)size, r.ini);
+    out[size - 1] = '\0';
+    return out[0] != '\0';
 }
 
-int ReadInt(const char *ini, const char *key, int fallback) {
-    return (int)GetPrivateProfileIntA(kSection, key, fallback, ini);
+bool ProfileText(const ConfigReader &r, const char *key, char *out, size_t size) {
+    const char *text = SimProfileText(r.profile, key);
+    if (!text) return false;
+    strncpy(out, text, size - 1);
+    out[size - 1] = '\0';
+    return true;
+}
+
+bool Text(const ConfigReader &r, const char *key, char *out, size_t size) {
+    return IniText(r, key, out, size) || ProfileText(r, key, out, size);
+}
+
+// A leading decimal number, as GetPrivateProfileInt reads it.
+bool ParseInt(const char *text, int *value) {
+    char *end = nullptr;
+    long number = strtol(text, &end, 10);
+    if (end == text) return false;
+    if (number > 1 << 30) number = 1 << 30;
+    if (number < -(1 << 30)) number = -(1 << 30);
+    *value = (int)number;
+    return true;
+}
+
+int ReadInt(const ConfigReader &r, const char *key, int fallback) {
+    char text[32];
+    int value;
+    return Text(r, key, text, sizeof text) && ParseInt(text, &value) ? value : fallback;
+}
+
+bool ReadFlag(const ConfigReader &r, const char *key, bool fallback) { return ReadInt(r, key, fallback) != 0; }
+
+void ReadText(const ConfigReader &r, const char *key, char *out) {
+    char value[SIM_TEXT_SIZE];
+    if (Text(r, key, value, sizeof value)) strcpy(out, value);
 }
 
 int Clamp(int value, int low, int high) {
     return value < low ? low : value > high ? high : value;
 }
 
-SimPattern ParsePattern(const char *name, SimPattern fallback) {
+bool SameWord(const char *a, const char *b) {
+    for (; *a && *b; ++a, ++b) {
+        char ca = (*a >= 'A' && *a <= 'Z') ? (char)(*a - 'A' + 'a') : *a;
+        if (ca != *b) return false;
+    }
+    return *a == *b;
+}
+
+SimPattern ReadPattern(const ConfigReader &r) {
     static const struct {
         const char *name;
         SimPattern pattern;
@@ -35,27 +84,98 @@ SimPattern ParsePattern(const char *name, SimPattern fallback) {
         {"white", SIM_PATTERN_WHITE},
         {"black", SIM_PATTERN_BLACK},
     };
+    char name[16];
+    if (!Text(r, "Pattern", name, sizeof name)) return SIM_PATTERN_RAMP;
     for (const auto &entry : kPatterns) {
-        if (strcmp(name, entry.name) == 0) return entry.pattern;
+        if (SameWord(name, entry.name)) return entry.pattern;
     }
-    return fallback;
+    return SIM_PATTERN_RAMP;
+}
+
+SimFileFault ReadFileFault(const ConfigReader &r) {
+    static const struct {
+        const char *name;
+        SimFileFault fault;
+    } kFaults[] = {
+        {"short", SIM_FILE_FAULT_SHORT},
+        {"missing", SIM_FILE_FAULT_MISSING},
+        {"nooffset", SIM_FILE_FAULT_NO_OFFSET},
+        {"badcount", SIM_FILE_FAULT_BAD_COUNT},
+    };
+    char name[16];
+    if (!Text(r, "FileFault", name, sizeof name)) return SIM_FILE_FAULT_NONE;
+    for (const auto &entry : kFaults) {
+        if (SameWord(name, entry.name)) return entry.fault;
+    }
+    return SIM_FILE_FAULT_NONE;
 }
 
 TW_UINT16 ParsePixelType(int value, TW_UINT16 fallback) {
     return value == TWPT_BW || value == TWPT_GRAY || value == TWPT_RGB ? (TW_UINT16)value : fallback;
 }
 
-// The glass size: inches (WidthInches) win over pixels at the default
-// resolution (Width).
-int32_t ReadBedMils(const char *ini, const char *inchKey, const char *pixelKey, int32_t fallback,
-                    TW_UINT16 resolution) {
+// One level's size of the glass: inches (WidthInches) win over pixels at the
+// default resolution (Width).
+bool BedMilsFrom(bool (*source)(const ConfigReader &, const char *, char *, size_t), const ConfigReader &r,
+                 const char *inchKey, const char *pixelKey, TW_UINT16 resolution, int32_t *mils) {
     char text[32];
-    GetPrivateProfileStringA(kSection, inchKey, "", text, sizeof text, ini);
+    if (source(r, inchKey, text, sizeof text) && SimParseMils(text, mils)) return true;
+    int pixels;
+    if (!source(r, pixelKey, text, sizeof text) || !ParseInt(text, &pixels) || pixels <= 0) return false;
+    *mils = (int32_t)((int64_t)pixels * 1000 / resolution);
+    return true;
+}
+
+// The file's keys beat the profile's, whichever form each uses.
+int32_t ReadBedMils(const ConfigReader &r, const char *inchKey, const char *pixelKey, int32_t fallback,
+                    TW_UINT16 resolution) {
     int32_t mils;
-    if (SimParseMils(text, &mils)) return mils;
-    int pixels = ReadInt(ini, pixelKey, 0);
-    if (pixels <= 0) return fallback;
-    return (int32_t)((int64_t)pixels * 1000 / resolution);
+    if (BedMilsFrom(IniText, r, inchKey, pixelKey, resolution, &mils)) return mils;
+    if (BedMilsFrom(ProfileText, r, inchKey, pixelKey, resolution, &mils)) return mils;
+    return fallback;
+}
+
+void ReadIdentity(const ConfigReader &r, SimConfig *config) {
+    ReadText(r, "ProductName", config->productName);
+    ReadText(r, "Manufacturer", config->manufacturer);
+    ReadText(r, "ProductFamily", config->productFamily);
+    ReadText(r, "VersionInfo", config->versionInfo);
+    config->majorVersion = (TW_UINT16)Clamp(ReadInt(r, "MajorVersion", 1), 0, 0xFFFF);
+    config->minorVersion = (TW_UINT16)Clamp(ReadInt(r, "MinorVersion", 0), 0, 0xFFFF);
+}
+
+void ReadHardware(const ConfigReader &r, SimConfig *config) {
+    config->connects = ReadFlag(r, "Connect", true);
+    config->feederPresent = ReadFlag(r, "FeederPresent", false);
+    config->feederEnabled = config->feederPresent && ReadFlag(r, "FeederEnabled", false);
+    config->feederLoaded = config->feederPresent && ReadFlag(r, "FeederLoaded", false);
+    config->pagesPerJob = Clamp(ReadInt(r, "Pages", 1), 1, 9999);
+    config->maxResolution = (TW_UINT16)Clamp(ReadInt(r, "MaxResolution", 1200), 36, 9600);
+    config->resolution = (TW_UINT16)Clamp(ReadInt(r, "Resolution", 300), 36, config->maxResolution);
+    config->pixelType = ParsePixelType(ReadInt(r, "PixelType", TWPT_RGB), TWPT_RGB);
+    config->grayBits = ReadInt(r, "GrayBits", 8) == 4 ? 4 : 8;
+    config->bedWidthMils = ReadBedMils(r, "WidthInches", "Width", 8500, config->resolution);
+    config->bedHeightMils = ReadBedMils(r, "HeightInches", "Height", 11000, config->resolution);
+}
+
+void ReadDelivery(const ConfigReader &r, SimConfig *config) {
+    config->blockKB = (TW_UINT32)Clamp(ReadInt(r, "BlockKB", 32), 1, 0xFFFF);
+    config->pattern = ReadPattern(r);
+    config->unknownLength = ReadFlag(r, "UnknownLength", false);
+    config->opticalResolution = (TW_UINT16)Clamp(ReadInt(r, "OpticalResolution", 0), 0, 9600);
+    config->fileMode = ReadFlag(r, "FileMode", false);
+    config->fileFault = ReadFileFault(r);
+    config->cancelAtBlock = Clamp(ReadInt(r, "CancelAtBlock", 0), 0, 1 << 30);
+    config->failAtBlock = Clamp(ReadInt(r, "FailAtBlock", 0), 0, 1 << 30);
+    config->faultPage = Clamp(ReadInt(r, "FaultPage", 0), 0, 9999);
+}
+
+void ReadReported(const ConfigReader &r, SimConfig *config) {
+    config->autoBright = ReadFlag(r, "AutoBright", false);
+    config->reflective = ReadFlag(r, "Reflective", true);
+    config->pixelFlavor = ReadInt(r, "PixelFlavor", TWPF_CHOCOLATE) ? TWPF_VANILLA : TWPF_CHOCOLATE;
+    config->supportedSize = (TW_UINT16)Clamp(ReadInt(r, "SupportedSize", TWSS_NONE), 0, 0xFFFF);
+    config->jpegPixelType = ParsePixelType(ReadInt(r, "JpegPixelType", TWPT_RGB), TWPT_RGB);
 }
 
 }  // namespace
@@ -87,36 +207,14 @@ void SimDefaultConfig(SimConfig *config) {
 void SimReadConfig(const char *ini, SimConfig *config) {
     SimDefaultConfig(config);
     if (!ini || !*ini) return;
-    ReadText(ini, "ProductName", config->productName);
-    ReadText(ini, "Manufacturer", config->manufacturer);
-    ReadText(ini, "ProductFamily", config->productFamily);
-    ReadText(ini, "VersionInfo", config->versionInfo);
-    config->majorVersion = (TW_UINT16)Clamp(ReadInt(ini, "MajorVersion", 1), 0, 0xFFFF);
-    config->minorVersion = (TW_UINT16)Clamp(ReadInt(ini, "MinorVersion", 0), 0, 0xFFFF);
-    config->connects = ReadInt(ini, "Connect", 1) != 0;
-    config->feederPresent = ReadInt(ini, "FeederPresent", 0) != 0;
-    config->feederEnabled = config->feederPresent && ReadInt(ini, "FeederEnabled", 0) != 0;
-    config->feederLoaded = config->feederPresent && ReadInt(ini, "FeederLoaded", 0) != 0;
-    config->pagesPerJob = Clamp(ReadInt(ini, "Pages", 1), 1, 9999);
-    config->maxResolution = (TW_UINT16)Clamp(ReadInt(ini, "MaxResolution", 1200), 36, 9600);
-    config->resolution = (TW_UINT16)Clamp(ReadInt(ini, "Resolution", 300), 36, config->maxResolution);
-    config->pixelType = ParsePixelType(ReadInt(ini, "PixelType", TWPT_RGB), TWPT_RGB);
-    config->grayBits = ReadInt(ini, "GrayBits", 8) == 4 ? 4 : 8;
-    config->bedWidthMils = ReadBedMils(ini, "WidthInches", "Width", 8500, config->resolution);
-    config->bedHeightMils = ReadBedMils(ini, "HeightInches", "Height", 11000, config->resolution);
-    config->blockKB = (TW_UINT32)Clamp(ReadInt(ini, "BlockKB", 32), 1, 0xFFFF);
-    char pattern[16];
-    GetPrivateProfileStringA(kSection, "Pattern", "ramp", pattern, sizeof pattern, ini);
-    config->pattern = ParsePattern(pattern, SIM_PATTERN_RAMP);
-    config->unknownLength = ReadInt(ini, "UnknownLength", 0) != 0;
-    config->opticalResolution = (TW_UINT16)Clamp(ReadInt(ini, "OpticalResolution", 0), 0, 9600);
-    config->cancelAtBlock = Clamp(ReadInt(ini, "CancelAtBlock", 0), 0, 1 << 30);
-    config->failAtBlock = Clamp(ReadInt(ini, "FailAtBlock", 0), 0, 1 << 30);
-    config->autoBright = ReadInt(ini, "AutoBright", 0) != 0;
-    config->reflective = ReadInt(ini, "Reflective", 1) != 0;
-    config->pixelFlavor = ReadInt(ini, "PixelFlavor", TWPF_CHOCOLATE) ? TWPF_VANILLA : TWPF_CHOCOLATE;
-    config->supportedSize = (TW_UINT16)Clamp(ReadInt(ini, "SupportedSize", TWSS_NONE), 0, 0xFFFF);
-    config->jpegPixelType = ParsePixelType(ReadInt(ini, "JpegPixelType", TWPT_RGB), TWPT_RGB);
+    ConfigReader reader = {ini, nullptr};
+    IniText(reader, "Profile", config->profile, sizeof config->profile);
+    reader.profile = SimFindProfile(config->profile);
+    config->profileKnown = reader.profile != nullptr;
+    ReadIdentity(reader, config);
+    ReadHardware(reader, config);
+    ReadDelivery(reader, config);
+    ReadReported(reader, config);
 }
 
 bool SimParseMils(const char *text, int32_t *mils) {

@@ -14,6 +14,16 @@ enum SimPattern {
     SIM_PATTERN_BLACK,
 };
 
+// A file delivery that goes wrong on purpose, for trying the data source's
+// handling of a scan module's bad files. The operation still reports success.
+enum SimFileFault {
+    SIM_FILE_FAULT_NONE,
+    SIM_FILE_FAULT_SHORT,      // only the first half of the rows is written
+    SIM_FILE_FAULT_MISSING,    // no file is written at all
+    SIM_FILE_FAULT_NO_OFFSET,  // a TIFF without its StripOffsets entry
+    SIM_FILE_FAULT_BAD_COUNT,  // a TIFF whose entry count says 65535
+};
+
 #define SIM_TEXT_SIZE 34  // 33 characters and the terminating zero
 
 struct SimConfig {
@@ -40,6 +50,11 @@ struct SimConfig {
     TW_UINT16 opticalResolution;   // 0: scans at any resolution asked
     int cancelAtBlock;             // 0: never
     int failAtBlock;               // 0: never
+    int faultPage;                 // the page (from 1) they strike; 0: every page
+    bool fileMode;                 // memory transfers of known length go through a file
+    SimFileFault fileFault;
+    char profile[SIM_TEXT_SIZE];   // the Profile key as written; empty: none
+    bool profileKnown;             // it names one of the profiles
     TW_UINT16 autoBright;
     TW_UINT16 reflective;
     TW_UINT16 pixelFlavor;

@@ -70,11 +70,14 @@ QR_EXPORT HWND SM_API OpenSMUI(HWND parent) {
     return SimOpenDialog(parent);
 }
 
+// Blocks of BlockKB, except that with FileMode a memory transfer of known
+// length is delivered as a file (0). Images of open length always come in
+// blocks: the data source pulls them before anyone could ask for a file.
 QR_EXPORT int SM_API CkUseBufXfer(TW_UINT32 *blockKilobytes) {
     SIM_NOTE_CALLER();
     SimEnsureConfigured();
     if (blockKilobytes) *blockKilobytes = gSimConfig.blockKB;
-    return 1;
+    return gSimConfig.fileMode && !gSimConfig.unknownLength ? 0 : 1;
 }
 
 QR_EXPORT int SM_API UpdateImageInfo(TW_IMAGEINFO *info) {
@@ -94,12 +97,9 @@ QR_EXPORT TW_INT16 SM_API GetSMImage_Buf(TW_IMAGEMEMXFER *request, void *buffer)
     return SimDeliverStrip(request, buffer);
 }
 
-// Delivery as a file is not offered: CkUseBufXfer always asks for blocks.
 QR_EXPORT TW_INT16 SM_API GetSMImage_File(TW_SETUPFILEXFER *setup, TW_UINT32 mode) {
     SIM_NOTE_CALLER();
-    (void)setup;
-    (void)mode;
-    return SM_FAILED;
+    return SimDeliverFile(setup, mode);
 }
 
 QR_EXPORT TW_INT16 SM_API GetSMImage_DIB(HGLOBAL *dib) {

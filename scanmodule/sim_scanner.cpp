@@ -126,8 +126,9 @@ void SimPageDelivered() {
 TW_INT16 SimCountBlock() {
     gSimJob.blocksSent += 1;
     TW_INT16 status = SM_MORE;
-    if (gSimConfig.cancelAtBlock == gSimJob.blocksSent) status = SM_CANCELLED;
-    if (gSimConfig.failAtBlock == gSimJob.blocksSent) status = SM_FAILED;
+    bool faultyPage = gSimConfig.faultPage == 0 || gSimConfig.faultPage == gSimJob.pagesDone + 1;
+    if (faultyPage && gSimConfig.cancelAtBlock == gSimJob.blocksSent) status = SM_CANCELLED;
+    if (faultyPage && gSimConfig.failAtBlock == gSimJob.blocksSent) status = SM_FAILED;
     // A cancelled or failed scan ends the job: the paper is out of the way.
     if (status != SM_MORE) SimAbandonJob();
     return status;

@@ -1,7 +1,10 @@
 // qrscan: acquires from a TWAIN data source from the command line, the way
-// a script would: pick a source, open it, enable it, wait for an image.
+// a script would: pick a source, open it, set it up, enable it, and save
+// each page it delivers.
 #include <stdio.h>
 
+#include "qrscan_acquire.h"
+#include "qrscan_interrupt.h"
 #include "qrscan_options.h"
 #include "qrscan_report.h"
 #include "twain_session.h"
@@ -23,44 +26,17 @@ int ListSources(TwainSession *s) {
     return QRSCAN_OK;
 }
 
-// The image is announced; this is where transfers will go. For now the
-// image is described and dropped.
-int TakeImage(TwainSession *s) {
-    TW_IMAGEINFO info{};
-    if (GetImageInfo(s, &info) == TWRC_SUCCESS) ReportImageInfo(info);
-    if (ResetTransfers(s) != TWRC_SUCCESS) {
-        ReportError(s->lastError);
-        return QRSCAN_TWAIN_FAILURE;
-    }
-    return QRSCAN_OK;
+int Work(TwainSession *s, const QrScanOptions &options, const std::vector<CapSetting> &settings) {
+    if (options.list) return ListSources(s);
+    if (options.listCaps) return ListSourceCapabilities(s, options);
+    return Acquire(s, options, settings);
 }
 
-int Acquire(TwainSession *s, const QrScanOptions &options) {
-    if (SelectSource(s, options.source) != TWRC_SUCCESS) {
-        ReportError(s->lastError);
-        return QRSCAN_TWAIN_FAILURE;
-    }
-    ReportIdentity(s->source);
-    if (OpenSource(s) != TWRC_SUCCESS || EnableSource(s, options.showUI) != TWRC_SUCCESS) {
-        ReportError(s->lastError);
-        return QRSCAN_TWAIN_FAILURE;
-    }
-    switch (WaitForSourceMessage(s, options.timeoutSeconds)) {
-    case MSG_XFERREADY:
-        return TakeImage(s);
-    case MSG_CLOSEDSREQ:
-        ReportNote("the data source was closed before an image was ready");
-        return QRSCAN_CANCELLED;
-    default:
-        ReportNote("no image was ready within " + std::to_string(options.timeoutSeconds) + " seconds");
-        return QRSCAN_TWAIN_FAILURE;
-    }
-}
-
-int Run(const QrScanOptions &options) {
+int Run(const QrScanOptions &options, const std::vector<CapSetting> &settings) {
     TwainSession session;
     session.verbose = options.verbose;
-    session.trace = [](const std::string &text) { ReportNote(text); };
+    session.tracing = options.trace || options.verbose;
+    session.trace = [&](const std::string &text) { ReportTrace(text); };
     if (!LoadManager(&session)) {
         ReportError(session.lastError);
         return QRSCAN_TWAIN_FAILURE;
@@ -71,7 +47,7 @@ int Run(const QrScanOptions &options) {
         ReportError(session.lastError);
         result = QRSCAN_TWAIN_FAILURE;
     } else {
-        result = options.list ? ListSources(&session) : Acquire(&session, options);
+        result = Work(&session, options, settings);
     }
     if (!EndSession(&session)) {
         ReportError(session.lastError);
@@ -80,19 +56,26 @@ int Run(const QrScanOptions &options) {
     return result;
 }
 
+int UsageError(const std::string &error) {
+    fprintf(stderr, "qrscan: %s\n", error.c_str());
+    fputs("Try 'qrscan --help' for more information.\n", stderr);
+    return QRSCAN_USAGE;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
+    StartInterruptWatch();
     QrScanOptions options;
     std::string error;
-    if (!ParseOptions(argc, argv, &options, &error)) {
-        fprintf(stderr, "qrscan: %s\n", error.c_str());
-        fputs("Try 'qrscan --help' for more information.\n", stderr);
-        return QRSCAN_USAGE;
-    }
+    if (!ParseOptions(argc, argv, &options, &error)) return UsageError(error);
     if (options.help) {
         PrintUsage(stdout);
         return QRSCAN_OK;
     }
-    return Run(options);
+    std::vector<CapSetting> settings(options.sets.size());
+    for (size_t i = 0; i < options.sets.size(); ++i) {
+        if (!ParseCapSetting(options.sets[i], &settings[i], &error)) return UsageError(error);
+    }
+    return Run(options, settings);
 }

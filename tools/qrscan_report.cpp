@@ -43,14 +43,27 @@ void ReportSourceLine(const TW_IDENTITY &id) {
     fflush(stdout);
 }
 
-void ReportImageInfo(const TW_IMAGEINFO &info) {
+void ReportImageInfo(int page, const TW_IMAGEINFO &info) {
     char length[24];
     if (info.ImageLength < 0)
         snprintf(length, sizeof length, "unknown");
     else
         snprintf(length, sizeof length, "%d", (int)info.ImageLength);
-    printf("Image ready:   %d x %s pixels, %d bits per pixel, %s, %d dpi\n", (int)info.ImageWidth, length,
-           (int)info.BitsPerPixel, PixelTypeText(info.PixelType), (int)info.XResolution.Whole);
+    char resolution[48];
+    if (info.YResolution.Whole == info.XResolution.Whole)
+        snprintf(resolution, sizeof resolution, "%d dpi", (int)info.XResolution.Whole);
+    else
+        snprintf(resolution, sizeof resolution, "%d x %d dpi", (int)info.XResolution.Whole,
+                 (int)info.YResolution.Whole);
+    char label[16];
+    snprintf(label, sizeof label, "Page %d:", page);
+    printf("%-14s %d x %s pixels, %d bits per pixel, %s, %s\n", label, (int)info.ImageWidth, length,
+           (int)info.BitsPerPixel, PixelTypeText(info.PixelType), resolution);
+    fflush(stdout);
+}
+
+void ReportSaved(const std::string &name) {
+    printf("Saved:         %s\n", name.c_str());
     fflush(stdout);
 }
 
@@ -65,3 +78,5 @@ void ReportError(const TwainError &error) {
 }
 
 void ReportNote(const std::string &text) { fprintf(stderr, "qrscan: %s\n", text.c_str()); }
+
+void ReportTrace(const std::string &text) { fprintf(stderr, "qrscan: trace: %s\n", text.c_str()); }

@@ -12,8 +12,10 @@ void Trace(TwainSession *s, const std::string &text) {
     if (s->trace) s->trace(text);
 }
 
-std::string TripletText(TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg) {
-    return std::string(TwainDGName(dg)) + " " + TwainDATName(dat) + " " + TwainMSGName(msg);
+std::string TripletText(TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg, TW_MEMREF data) {
+    std::string text = std::string(TwainDGName(dg)) + " " + TwainDATName(dat) + " " + TwainMSGName(msg);
+    if (dat == DAT_CAPABILITY && data) text += std::string(" ") + TwainCapName(static_cast<pTW_CAPABILITY>(data)->Cap);
+    return text;
 }
 
 // The condition code after a failure: from the source when the triplet
@@ -29,12 +31,14 @@ bool FetchCondition(TwainSession *s, pTW_IDENTITY dest, TW_UINT16 *cc) {
 TW_UINT16 Call(TwainSession *s, const char *step, pTW_IDENTITY dest, TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg,
                TW_MEMREF data) {
     TW_UINT16 rc = s->dsmEntry(&s->app, dest, dg, dat, msg, data);
-    if (s->verbose) Trace(s, TripletText(dg, dat, msg) + " -> " + TwainRCName(rc));
+    std::string condition;
     if (rc == TWRC_FAILURE) {
         s->lastError.step = step;
         s->lastError.rc = rc;
         s->lastError.hasCC = FetchCondition(s, dest, &s->lastError.cc);
+        if (s->lastError.hasCC) condition = std::string(" (") + TwainCCName(s->lastError.cc) + ")";
     }
+    if (s->tracing) Trace(s, TripletText(dg, dat, msg, data) + " -> " + TwainRCName(rc) + condition);
     return rc;
 }
 
@@ -156,9 +160,14 @@ TW_UINT16 EnableSource(TwainSession *s, bool showUI) {
     return rc;
 }
 
-TW_UINT16 WaitForSourceMessage(TwainSession *s, int timeoutSeconds) {
+TW_UINT16 SourceCall(TwainSession *s, const char *step, TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg,
+                     TW_MEMREF data) {
+    return Call(s, step, &s->source, dg, dat, msg, data);
+}
+
+TW_UINT16 WaitForSourceMessage(TwainSession *s, int timeoutSeconds, const std::function<bool()> &stop) {
     DWORD start = GetTickCount();
-    while (!IsTimeUp(start, timeoutSeconds)) {
+    while (!IsTimeUp(start, timeoutSeconds) && !(stop && stop())) {
         MSG message;
         if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
             Sleep(5);
@@ -170,7 +179,10 @@ TW_UINT16 WaitForSourceMessage(TwainSession *s, int timeoutSeconds) {
         TW_UINT16 rc = s->dsmEntry(&s->app, &s->source, DG_CONTROL, DAT_EVENT, MSG_PROCESSEVENT, &event);
         if (rc == TWRC_DSEVENT) {
             if (event.TWMessage != MSG_NULL) {
-                if (s->verbose) Trace(s, std::string("the data source sent ") + TwainMSGName(event.TWMessage));
+                // Only the events that carry a message are worth a line.
+                if (s->tracing)
+                    Trace(s, std::string("DG_CONTROL DAT_EVENT MSG_PROCESSEVENT -> TWRC_DSEVENT (") +
+                                 TwainMSGName(event.TWMessage) + ")");
                 return event.TWMessage;
             }
             continue;
@@ -185,18 +197,42 @@ TW_UINT16 GetImageInfo(TwainSession *s, TW_IMAGEINFO *info) {
     return Call(s, "reading the image information", &s->source, DG_IMAGE, DAT_IMAGEINFO, MSG_GET, info);
 }
 
+TW_UINT16 EndTransfer(TwainSession *s, TW_UINT16 *count) {
+    TW_PENDINGXFERS pending{};
+    TW_UINT16 rc = Call(s, "ending the transfer", &s->source, DG_CONTROL, DAT_PENDINGXFERS, MSG_ENDXFER, &pending);
+    *count = rc == TWRC_SUCCESS ? pending.Count : 0;
+    if (rc == TWRC_SUCCESS) s->imagePending = pending.Count != 0;
+    return rc;
+}
+
 TW_UINT16 ResetTransfers(TwainSession *s) {
     TW_PENDINGXFERS pending{};
-    return Call(s, "dropping the pending images", &s->source, DG_CONTROL, DAT_PENDINGXFERS, MSG_RESET, &pending);
+    TW_UINT16 rc = Call(s, "dropping the pending images", &s->source, DG_CONTROL, DAT_PENDINGXFERS, MSG_RESET,
+                        &pending);
+    if (rc == TWRC_SUCCESS) s->imagePending = false;
+    return rc;
+}
+
+// A source that still holds the session ready (paper left in its feeder
+// after the last counted image, say) refuses to be disabled until the
+// pending images are dropped.
+bool Disable(TwainSession *s) {
+    TW_USERINTERFACE ui{};
+    ui.hParent = s->window;
+    TW_UINT16 rc = Call(s, "disabling the data source", &s->source, DG_CONTROL, DAT_USERINTERFACE, MSG_DISABLEDS, &ui);
+    if (rc == TWRC_FAILURE && s->lastError.hasCC && s->lastError.cc == TWCC_SEQERROR &&
+        ResetTransfers(s) == TWRC_SUCCESS) {
+        if (s->verbose) Trace(s, "the data source still had images ready; they were dropped");
+        rc = Call(s, "disabling the data source", &s->source, DG_CONTROL, DAT_USERINTERFACE, MSG_DISABLEDS, &ui);
+    }
+    return rc == TWRC_SUCCESS;
 }
 
 bool EndSession(TwainSession *s) {
     bool ok = true;
+    if (s->imagePending) ok &= ResetTransfers(s) == TWRC_SUCCESS;
     if (s->enabled) {
-        TW_USERINTERFACE ui{};
-        ui.hParent = s->window;
-        ok &= Call(s, "disabling the data source", &s->source, DG_CONTROL, DAT_USERINTERFACE, MSG_DISABLEDS,
-                   &ui) == TWRC_SUCCESS;
+        ok &= Disable(s);
         s->enabled = false;
     }
     if (s->sourceOpen) {

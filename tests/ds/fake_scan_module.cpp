@@ -234,7 +234,9 @@ static void WriteScanFile(FILE *file) {
 
 SM_EXPORT TW_INT16 GetSMImage_File(TW_SETUPFILEXFER *setup, TW_UINT32 mode) {
     Log("GetSMImage_File(%u)", mode);
-    strncpy(gState.lastFileName, setup->FileName, sizeof gState.lastFileName - 1);
+    size_t nameLength = strnlen(setup->FileName, sizeof gState.lastFileName - 1);
+    memcpy(gState.lastFileName, setup->FileName, nameLength);
+    gState.lastFileName[nameLength] = '\0';
     gState.lastFileFormat = setup->Format;
     FILE *file = fopen(setup->FileName, "wb");
     if (!file) return SM_FAILED;

@@ -83,7 +83,9 @@ Bytes TransferTest::TakeDib(TW_HANDLE dib) {
 
 TW_UINT16 TransferTest::SetUpFile(const std::string &path, TW_UINT16 format) {
     TW_SETUPFILEXFER setup{};
-    strncpy(setup.FileName, path.c_str(), sizeof setup.FileName - 1);
+    size_t nameLength = path.size() < sizeof setup.FileName - 1 ? path.size() : sizeof setup.FileName - 1;
+    memcpy(setup.FileName, path.c_str(), nameLength);
+    setup.FileName[nameLength] = '\0';
     setup.Format = format;
     return Call(DG_CONTROL, DAT_SETUPFILEXFER, MSG_SET, &setup);
 }

@@ -31,12 +31,13 @@ void ScanModuleTest::TearDown() {
 }
 
 void ScanModuleTest::Load(const std::string &keys) {
+    LoadWithIni(keys.empty() ? "" : "[Scanner]\nScanDll=qvsmod.dll\n[Simulator]\n" + keys);
+}
+
+void ScanModuleTest::LoadWithIni(const std::string &text) {
     std::string path = folder_ + "/qvsmod.dll";
     ASSERT_TRUE(CopyFile(QR_QVSMOD_PATH, path));
-    if (!keys.empty()) {
-        std::ofstream ini(folder_ + "/QRVM.INI");
-        ini << "[Scanner]\nScanDll=qvsmod.dll\n[Simulator]\n" << keys;
-    }
+    if (!text.empty()) std::ofstream(folder_ + "/QRVM.INI") << text;
     module_ = LoadLibraryA(path.c_str());
     ASSERT_NE(module_, nullptr);
 #define BIND(name)                                                     \

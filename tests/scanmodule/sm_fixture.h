@@ -38,6 +38,13 @@ protected:
 
     // Writes [Simulator] with `keys` ("Key=Value\n" lines) and loads the module.
     void Load(const std::string &keys = "");
+    // Writes `text` as the whole QRVM.INI (none when empty) and loads.
+    void LoadWithIni(const std::string &text);
+    // Unloads the module, for a second Load in one test.
+    void Unload() {
+        if (module_) FreeLibrary(module_);
+        module_ = nullptr;
+    }
     // Loads the QRVM.ds stand-in, whose callbacks the module falls back on.
     void LoadHost();
     int HostScans();

@@ -7,6 +7,7 @@ namespace {
 int gScans = 0;
 TW_UINT32 gLastFlag = 0xFFFFFFFFu;
 int gCloses = 0;
+volatile int gHostCalls = 0;
 }  // namespace
 
 QR_EXPORT void SM_API ReadytoScan(TW_UINT32 flag) {
@@ -20,5 +21,11 @@ QR_EXPORT int Host_Scans(void) { return gScans; }
 QR_EXPORT TW_UINT32 Host_LastFlag(void) { return gLastFlag; }
 QR_EXPORT int Host_Closes(void) { return gCloses; }
 
-// Calls the operation from inside this module, as a data source would.
-QR_EXPORT int Host_CallNoUI(NoUItoXferImageProc op) { return op(nullptr); }
+// Calls the operation from inside this module, as a data source would. The
+// count after the call keeps it from becoming a tail call, which would hand
+// the operation our caller's return address instead of ours.
+QR_EXPORT int Host_CallNoUI(NoUItoXferImageProc op) {
+    int result = op(nullptr);
+    ++gHostCalls;
+    return result;
+}

@@ -1,0 +1,97 @@
+#include "qrscan_caps.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+
+#include "cap_container.h"
+#include "twain_names.h"
+
+namespace {
+
+// MSG_GET, MSG_GETCURRENT or MSG_GETDEFAULT; the container is read and
+// freed here, as its owner must.
+bool Ask(TwainSession *s, TW_UINT16 cap, TW_UINT16 msg, CapAnswer *answer) {
+    TW_CAPABILITY request{};
+    request.Cap = cap;
+    request.ConType = TWON_DONTCARE16;
+    TW_UINT16 rc = SourceCall(s, "asking for a capability", DG_CONTROL, DAT_CAPABILITY, msg, &request);
+    bool ok = rc == TWRC_SUCCESS && ReadContainer(request.ConType, request.hContainer, answer);
+    if (rc == TWRC_SUCCESS && request.hContainer) GlobalFree(request.hContainer);
+    return ok;
+}
+
+std::string ListText(TW_UINT16 cap, const CapAnswer &a) {
+    if (a.conType == TWON_RANGE)
+        return ItemText(cap, a.itemType, a.minimum) + " to " + ItemText(cap, a.itemType, a.maximum) + " in steps of " +
+               ItemText(cap, a.itemType, a.step);
+    std::string text;
+    for (const CapItem &item : a.items) text += (text.empty() ? "" : ", ") + ItemText(cap, a.itemType, item);
+    return text;
+}
+
+void ListOne(TwainSession *s, TW_UINT16 cap) {
+    CapAnswer answer;
+    if (!Ask(s, cap, MSG_GET, &answer)) return;
+    std::string current = answer.hasCurrent ? ItemText(cap, answer.itemType, answer.current) : "?";
+    std::string fallback = answer.hasDefault ? ItemText(cap, answer.itemType, answer.fallback) : "";
+    CapAnswer asked;
+    if (!answer.hasDefault && Ask(s, cap, MSG_GETDEFAULT, &asked) && asked.hasCurrent)
+        fallback = ItemText(cap, asked.itemType, asked.current);
+    std::string line = "  " + std::string(TwainCapName(cap));
+    line.resize(26, ' ');
+    line += current;
+    if (!fallback.empty()) line += " (default " + fallback + ")";
+    if (answer.conType != TWON_ONEVALUE) line += " [" + ListText(cap, answer) + "]";
+    printf("%s\n", line.c_str());
+}
+
+}  // namespace
+
+bool ParseCapSetting(const std::string &text, CapSetting *setting, std::string *error) {
+    size_t equals = text.find('=');
+    std::string name = text.substr(0, equals);
+    setting->value = equals == std::string::npos ? "" : text.substr(equals + 1);
+    uint16_t cap = 0;
+    char *end = nullptr;
+    unsigned long number = strtoul(name.c_str(), &end, 0);
+    if (TwainCapByName(name.c_str(), &cap)) {
+        setting->cap = cap;
+    } else if (!name.empty() && *end == '\0' && number > 0 && number <= 0xFFFF) {
+        setting->cap = (TW_UINT16)number;
+    } else {
+        *error = "--set: unknown capability '" + name + "'";
+        return false;
+    }
+    return true;
+}
+
+bool ApplyCapSetting(TwainSession *s, const CapSetting &setting, std::string *error) {
+    error->clear();
+    CapAnswer current;
+    // A capability that will not say its type is taken as a 16-bit number.
+    TW_UINT16 itemType = Ask(s, setting.cap, MSG_GETCURRENT, &current) ? current.itemType : TWTY_UINT16;
+    TW_UINT32 item = 0;
+    if (!ParseItem(setting.cap, itemType, setting.value, &item)) {
+        *error = "--set: '" + setting.value + "' is no value for " + TwainCapName(setting.cap);
+        return false;
+    }
+    TW_CAPABILITY request{};
+    request.Cap = setting.cap;
+    request.ConType = TWON_ONEVALUE;
+    request.hContainer = BuildOneValue(itemType, item);
+    if (!request.hContainer) {
+        *error = "--set: no memory for the value of " + std::string(TwainCapName(setting.cap));
+        return false;
+    }
+    TW_UINT16 rc = SourceCall(s, "setting a capability", DG_CONTROL, DAT_CAPABILITY, MSG_SET, &request);
+    GlobalFree(request.hContainer);
+    if (rc == TWRC_FAILURE)
+        s->lastError.step = std::string("setting ") + TwainCapName(setting.cap) + " to " + setting.value;
+    return rc == TWRC_SUCCESS || rc == TWRC_CHECKSTATUS;
+}
+
+void ListCapabilities(TwainSession *s) {
+    printf("Capabilities:\n");
+    for (size_t i = 0; i < TwainCapCount(); ++i) ListOne(s, TwainCapAt(i));
+    fflush(stdout);
+}
