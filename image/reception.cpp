@@ -122,6 +122,10 @@ static BOOL SetUpEnlargement() {
     gScaledWidth = (TW_UINT16)width;
     gScaledLength = (TW_UINT16)length;
     gImageInfo.XResolution.Whole = (TW_INT16)requested;
+    // The lines are replicated by the same ratio, so the vertical resolution
+    // grows with them.
+    if (gImageInfo.YResolution.Whole > 0)
+        gImageInfo.YResolution.Whole = (TW_INT16)ScaledSize(num, den, (TW_UINT32)gImageInfo.YResolution.Whole);
     gImageInfo.ImageWidth = width;
     gImageInfo.ImageLength = length;
     return TRUE;

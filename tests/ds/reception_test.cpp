@@ -131,6 +131,7 @@ TEST_F(Reception, AnExistingFolderOrLinkIsNeverUsed) {
     EXPECT_TRUE(fs::is_symlink(planted));
     EXPECT_TRUE(fs::is_empty(folder_ + "/victim"));
     EXPECT_EQ(TempEntries().size(), 1u);
+    fs::remove(planted);  // ours, not the source's
 }
 
 TEST_F(Reception, CancelledReceptionStillAnnouncesAndLeavesNothingAfterReset) {
@@ -193,7 +194,7 @@ TEST_F(Reception, ScannedAtLowerResolutionIsEnlargedInTheDescription) {
     TW_IMAGEINFO info = Announce();
     EXPECT_EQ(info.XResolution.Whole, 600);
     EXPECT_EQ(info.XResolution.Frac, 0);
-    EXPECT_EQ(info.YResolution.Whole, 300);
+    EXPECT_EQ(info.YResolution.Whole, 600);  // the lines were replicated too
     EXPECT_EQ(info.ImageWidth, 500);
     EXPECT_EQ(info.ImageLength, 660);
 }
