@@ -7,7 +7,7 @@ packages=(
   cmake g++ make pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
-  libtiff-tools python3-pil
+  libtiff-tools python3 python3-pil
 )
 
 missing=()
