@@ -24,7 +24,11 @@
 #define GET_Y_LPARAM(lp) ((int)(short)HIWORD(lp))
 #endif
 
+#ifdef __cplusplus
 #define QR_EXPORT extern "C" __declspec(dllexport)
+#else
+#define QR_EXPORT __declspec(dllexport)
+#endif
 #define QR_PATH_SEPARATOR '\\'
 
 #else // Linux: our layer
@@ -32,13 +36,18 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#if defined(QR_PLATFORM_BUILD)
-#define WINBASEAPI extern "C" __attribute__((visibility("default")))
+#ifdef __cplusplus
+#define QR_EXTERN_C extern "C"
 #else
-#define WINBASEAPI extern "C"
+#define QR_EXTERN_C extern
+#endif
+#if defined(QR_PLATFORM_BUILD)
+#define WINBASEAPI QR_EXTERN_C __attribute__((visibility("default")))
+#else
+#define WINBASEAPI QR_EXTERN_C
 #endif
 
-#define QR_EXPORT extern "C" __attribute__((visibility("default")))
+#define QR_EXPORT QR_EXTERN_C __attribute__((visibility("default")))
 #define QR_PATH_SEPARATOR '/'
 
 #define WINAPI
