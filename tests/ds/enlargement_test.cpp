@@ -45,8 +45,8 @@ TEST_P(Enlargement, EveryTransferShowsTheCentredSourcePixel) {
     Bytes delivered;
     ASSERT_EQ(TransferBy(road, &delivered), TWRC_XFERDONE);
     EXPECT_EQ(ProbeState(), 700);
-    Bytes expected = road == Road::Native ? ExpectedDib(enlarged, ratio.requested, 300)
-                     : road == Road::Bmp  ? ExpectedBmp(enlarged, ratio.requested, 300)
+    Bytes expected = road == Road::Native ? ExpectedDib(enlarged, ratio.requested, ratio.requested)
+                     : road == Road::Bmp  ? ExpectedBmp(enlarged, ratio.requested, ratio.requested)
                      : road == Road::Tiff ? ExpectedTiff(enlarged)
                                           : enlarged.Joined();
     ASSERT_EQ(delivered.size(), expected.size());
@@ -55,7 +55,7 @@ TEST_P(Enlargement, EveryTransferShowsTheCentredSourcePixel) {
                                               delivered.begin();
     if (road == Road::Memory) return;
     if (road == Road::Native) {
-        Bytes bmp = ExpectedBmp(enlarged, ratio.requested, 300);
+        Bytes bmp = ExpectedBmp(enlarged, ratio.requested, ratio.requested);
         std::copy(delivered.begin(), delivered.end(), bmp.begin() + 14);
         delivered = bmp;
     }
@@ -161,7 +161,7 @@ TEST_F(EnlargedImage, FailedEnlargingWriteKeepsTheReportedResolution) {
     // The image is still whole, and the bitmap says 600 dpi.
     Bytes delivered;
     ASSERT_EQ(TransferBy(Road::Native, &delivered), TWRC_XFERDONE);
-    EXPECT_TRUE(delivered == ExpectedDib(Enlarged(scanned_, 2, 1), 600, 300));
+    EXPECT_TRUE(delivered == ExpectedDib(Enlarged(scanned_, 2, 1), 600, 600));
 }
 
 TEST_F(EnlargedImage, SpooledSourceLinesAreReadBackInOrder) {
@@ -174,7 +174,7 @@ TEST_F(EnlargedImage, SpooledSourceLinesAreReadBackInOrder) {
         Image enlarged = Enlarged(scanned_, 3, 2);
         Bytes delivered;
         ASSERT_EQ(TransferBy(road, &delivered), TWRC_XFERDONE);
-        EXPECT_TRUE(delivered == (road == Road::Native ? ExpectedDib(enlarged, 450, 300)
+        EXPECT_TRUE(delivered == (road == Road::Native ? ExpectedDib(enlarged, 450, 450)
                                   : road == Road::Tiff ? ExpectedTiff(enlarged)
                                                        : enlarged.Joined()));
         EXPECT_TRUE(TempEntries().empty());
@@ -191,7 +191,7 @@ TEST_F(EnlargedImage, RowsOfMoreThan64KiB) {
         Image enlarged = Enlarged(scanned_, 2, 1);
         Bytes delivered;
         ASSERT_EQ(TransferBy(road, &delivered), TWRC_XFERDONE);
-        EXPECT_TRUE(delivered == (road == Road::Native ? ExpectedDib(enlarged, 600, 300)
+        EXPECT_TRUE(delivered == (road == Road::Native ? ExpectedDib(enlarged, 600, 600)
                                   : road == Road::Tiff ? ExpectedTiff(enlarged)
                                                        : enlarged.Joined()));
         UnloadSource();
