@@ -1,5 +1,7 @@
 #include "containers.h"
 
+#include "little_endian.h"
+
 #include <string.h>
 
 // Byte offsets of the container heads (TWAIN's 2-byte packing).
@@ -56,19 +58,6 @@ TW_FIX32 FloatToFix32(float x) {
 
 TW_UINT32 Fix32Item(TW_FIX32 value) { return (TW_UINT32)(TW_UINT16)value.Whole | ((TW_UINT32)value.Frac << 16); }
 
-static void PutU16(TW_UINT8 *at, TW_UINT16 v) { memcpy(at, &v, 2); }
-static void PutU32(TW_UINT8 *at, TW_UINT32 v) { memcpy(at, &v, 4); }
-static TW_UINT16 GetU16(const TW_UINT8 *at) {
-    TW_UINT16 v;
-    memcpy(&v, at, 2);
-    return v;
-}
-static TW_UINT32 GetU32(const TW_UINT8 *at) {
-    TW_UINT32 v;
-    memcpy(&v, at, 4);
-    return v;
-}
-
 // Allocates the answer's block and locks it. On any failure nothing is left
 // allocated and the application's record is unchanged.
 static TW_UINT8 *NewContainer(pTW_CAPABILITY cap, TW_UINT16 conType, size_t bytes) {
@@ -97,8 +86,8 @@ static BOOL Failed(pTW_CAPABILITY cap) {
 BOOL BuildOneValue(pTW_CAPABILITY cap, TW_UINT16 itemType, TW_UINT32 value) {
     TW_UINT8 *data = NewContainer(cap, TWON_ONEVALUE, sizeof(TW_ONEVALUE));
     if (!data) return Failed(cap);
-    PutU16(data, itemType);
-    PutU32(data + ONEVALUE_ITEM, value);
+    PutLE16(data, itemType);
+    PutLE32(data + ONEVALUE_ITEM, value);
     return FinishContainer(cap);
 }
 
@@ -106,7 +95,7 @@ BOOL BuildOneValueText(pTW_CAPABILITY cap, TW_UINT16 itemType, const char *text)
     size_t field = ItemSize(itemType);
     TW_UINT8 *data = NewContainer(cap, TWON_ONEVALUE, ONEVALUE_ITEM + field);
     if (!data) return Failed(cap);
-    PutU16(data, itemType);
+    PutLE16(data, itemType);
     memset(data + ONEVALUE_ITEM, 0, field);
     size_t length = strnlen(text, field - 1);
     memcpy(data + ONEVALUE_ITEM, text, length);
@@ -117,10 +106,10 @@ BOOL BuildEnumeration(pTW_CAPABILITY cap, const EnumDescriptor *descriptor, cons
     size_t listBytes = (size_t)descriptor->NumItems * ItemSize(descriptor->ItemType);
     TW_UINT8 *data = NewContainer(cap, TWON_ENUMERATION, ENUM_LIST + kEnumerationExtra + listBytes);
     if (!data) return Failed(cap);
-    PutU16(data, descriptor->ItemType);
-    PutU32(data + ENUM_NUMITEMS, descriptor->NumItems);
-    PutU32(data + ENUM_CURRENT, descriptor->CurrentIndex);
-    PutU32(data + ENUM_DEFAULT, descriptor->DefaultIndex);
+    PutLE16(data, descriptor->ItemType);
+    PutLE32(data + ENUM_NUMITEMS, descriptor->NumItems);
+    PutLE32(data + ENUM_CURRENT, descriptor->CurrentIndex);
+    PutLE32(data + ENUM_DEFAULT, descriptor->DefaultIndex);
     memcpy(data + ENUM_LIST, items, listBytes);
     return FinishContainer(cap);
 }
@@ -136,34 +125,18 @@ BOOL BuildArray(pTW_CAPABILITY cap, TW_UINT16 itemType, TW_UINT32 count, const v
     size_t listBytes = (size_t)count * ItemSize(itemType);
     TW_UINT8 *data = NewContainer(cap, TWON_ARRAY, ARRAY_LIST + kArrayExtra + listBytes);
     if (!data) return Failed(cap);
-    PutU16(data, itemType);
-    PutU32(data + ARRAY_NUMITEMS, count);
+    PutLE16(data, itemType);
+    PutLE32(data + ARRAY_NUMITEMS, count);
     memcpy(data + ARRAY_LIST, items, listBytes);
     return FinishContainer(cap);
 }
 
-// Bytes of an item the readers take: the first four of the wide types.
+// Bytes of an item the readers take: the first four of the wide types;
+// none of a type the source does not know.
 static size_t ReadWidth(TW_UINT16 itemType) {
-    switch (itemType) {
-    case TWTY_INT8:
-    case TWTY_UINT8:
-        return 1;
-    case TWTY_INT16:
-    case TWTY_UINT16:
-    case TWTY_BOOL:
-        return 2;
-    case TWTY_INT32:
-    case TWTY_UINT32:
-    case TWTY_FIX32:
-    case TWTY_FRAME:
-    case TWTY_STR32:
-    case TWTY_STR64:
-    case TWTY_STR128:
-    case TWTY_STR255:
-        return 4;
-    default:
-        return 0;
-    }
+    if (itemType > TWTY_STR255) return 0;
+    TW_UINT16 size = ItemSize(itemType);
+    return size < 4 ? size : 4;
 }
 
 static TW_UINT32 Widen(const TW_UINT8 *item, TW_UINT16 itemType) {
@@ -173,12 +146,12 @@ static TW_UINT32 Widen(const TW_UINT8 *item, TW_UINT16 itemType) {
     case TWTY_UINT8:
         return item[0];
     case TWTY_INT16:
-        return (TW_UINT32)(TW_INT32)(TW_INT16)GetU16(item);
+        return (TW_UINT32)(TW_INT32)(TW_INT16)GetLE16(item);
     case TWTY_UINT16:
     case TWTY_BOOL:
-        return GetU16(item);
+        return GetLE16(item);
     default:
-        return GetU32(item);
+        return GetLE32(item);
     }
 }
 
@@ -221,7 +194,7 @@ static const TW_UINT8 *Head(const LockedContainer &block, size_t headBytes) { re
 BOOL ReadOneValue(pTW_CAPABILITY cap, TW_UINT32 *holding) {
     LockedContainer block(cap->hContainer);
     const TW_UINT8 *head = Head(block, ONEVALUE_ITEM);
-    return head && TakeItem(block, ONEVALUE_ITEM, GetU16(head), holding);
+    return head && TakeItem(block, ONEVALUE_ITEM, GetLE16(head), holding);
 }
 
 // The item `index` of a list starting at `listOffset`, when the list has it.
@@ -236,19 +209,19 @@ BOOL ReadEnumerationCurrent(pTW_CAPABILITY cap, TW_UINT32 *holding) {
     LockedContainer block(cap->hContainer);
     const TW_UINT8 *head = Head(block, ENUM_LIST);
     if (!head) return FALSE;
-    return TakeListItem(block, ENUM_LIST, GetU16(head), GetU32(head + ENUM_NUMITEMS), GetU32(head + ENUM_CURRENT),
+    return TakeListItem(block, ENUM_LIST, GetLE16(head), GetLE32(head + ENUM_NUMITEMS), GetLE32(head + ENUM_CURRENT),
                         holding);
 }
 
 BOOL ReadRangeCurrent(pTW_CAPABILITY cap, TW_UINT32 *holding) {
     LockedContainer block(cap->hContainer);
     const TW_UINT8 *head = Head(block, RANGE_SIZE);
-    return head && TakeItem(block, RANGE_CURRENT, GetU16(head), holding);
+    return head && TakeItem(block, RANGE_CURRENT, GetLE16(head), holding);
 }
 
 BOOL ReadArrayItem(pTW_CAPABILITY cap, TW_UINT32 *holding, TW_UINT32 index) {
     LockedContainer block(cap->hContainer);
     const TW_UINT8 *head = Head(block, ARRAY_LIST);
     if (!head) return FALSE;
-    return TakeListItem(block, ARRAY_LIST, GetU16(head), GetU32(head + ARRAY_NUMITEMS), index, holding);
+    return TakeListItem(block, ARRAY_LIST, GetLE16(head), GetLE32(head + ARRAY_NUMITEMS), index, holding);
 }

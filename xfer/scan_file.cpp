@@ -6,6 +6,7 @@
 #include "entry/dispatch.h"
 #include "file_setup.h"
 #include "image/scaling.h"
+#include "little_endian.h"
 #include "mem_xfer.h"
 
 #include <string.h>
@@ -17,10 +18,6 @@ static TW_UINT16 gScanFileRowsDone;
 
 static const TW_UINT16 kMaxEntries = 1000;  // more than any scan module writes
 
-static TW_UINT16 Get16(const TW_UINT8 *at) { return (TW_UINT16)(at[0] | at[1] << 8); }
-static TW_UINT32 Get32(const TW_UINT8 *at) {
-    return (TW_UINT32)at[0] | (TW_UINT32)at[1] << 8 | (TW_UINT32)at[2] << 16 | (TW_UINT32)at[3] << 24;
-}
 
 void CloseScanFile(const char *fileName) {
     if (gScanFile == HFILE_ERROR) return;
@@ -33,15 +30,15 @@ void CloseScanFile(const char *fileName) {
 static BOOL ReadScanFileEntries(TW_UINT32 *dataOffset) {
     TW_UINT8 head[12];
     if (_lread(gScanFile, head, sizeof head) != sizeof head) return FALSE;
-    TW_UINT16 count = Get16(head + 8);
+    TW_UINT16 count = GetLE16(head + 8);
     if (count > kMaxEntries) return FALSE;
     bool haveOffset = false;
     gScanFileWidth = gScanFileRows = gScanFileSamples = 0;
     for (TW_UINT16 i = 0; i < count; ++i) {
         TW_UINT8 entry[12];
         if (_lread(gScanFile, entry, sizeof entry) != sizeof entry) return FALSE;
-        TW_UINT32 value = Get32(entry + 8);
-        switch (Get16(entry)) {
+        TW_UINT32 value = GetLE32(entry + 8);
+        switch (GetLE16(entry)) {
         case 256:
             gScanFileWidth = (TW_UINT16)value;
             break;

@@ -6,6 +6,7 @@
 #include "image/reception.h"
 #include "image/scaling.h"
 #include "image/spool.h"
+#include "little_endian.h"
 
 #include <string.h>
 
@@ -28,23 +29,15 @@ struct TiffHeader {
     TW_UINT8 bytes[DATA_OFFSET];
 };
 
-void Put16(TW_UINT8 *at, TW_UINT16 v) {
-    at[0] = (TW_UINT8)v;
-    at[1] = (TW_UINT8)(v >> 8);
-}
-void Put32(TW_UINT8 *at, TW_UINT32 v) {
-    for (int i = 0; i < 4; ++i) at[i] = (TW_UINT8)(v >> (8 * i));
-}
-
 void PutEntry(TW_UINT8 *&at, TW_UINT16 tag, TW_UINT16 type, TW_UINT32 count, TW_UINT32 value) {
-    Put16(at, tag);
-    Put16(at + 2, type);
-    Put32(at + 4, count);
+    PutLE16(at, tag);
+    PutLE16(at + 2, type);
+    PutLE32(at + 4, count);
     if (type == TIFF_SHORT) {
-        Put16(at + 8, (TW_UINT16)value);
-        Put16(at + 10, 0);
+        PutLE16(at + 8, (TW_UINT16)value);
+        PutLE16(at + 10, 0);
     } else {
-        Put32(at + 8, value);
+        PutLE32(at + 8, value);
     }
     at += 12;
 }
@@ -55,9 +48,9 @@ void BuildTiffHeader(TiffHeader &h, TW_UINT32 width, TW_UINT32 length, TW_UINT16
     bool rgb = bits == 24;
     TW_UINT32 stripBytes = RowBytes(width, bits) * length;
     h.bytes[0] = h.bytes[1] = 'I';
-    Put16(h.bytes + 2, 42);
-    Put32(h.bytes + 4, IFD_OFFSET);
-    Put16(h.bytes + 8, ENTRY_COUNT);
+    PutLE16(h.bytes + 2, 42);
+    PutLE32(h.bytes + 4, IFD_OFFSET);
+    PutLE16(h.bytes + 8, ENTRY_COUNT);
     TW_UINT8 *entry = h.bytes + 10;
     PutEntry(entry, 256, TIFF_LONG, 1, width);
     PutEntry(entry, 257, TIFF_LONG, 1, length);
@@ -72,12 +65,12 @@ void BuildTiffHeader(TiffHeader &h, TW_UINT32 width, TW_UINT32 length, TW_UINT16
     PutEntry(entry, 283, TIFF_RATIONAL, 1, YRES_OFFSET);
     PutEntry(entry, 296, TIFF_SHORT, 1, 2);  // inch
     // offset 154: no further directory
-    Put32(h.bytes + XRES_OFFSET, kPixelsPerInch);
-    Put32(h.bytes + XRES_OFFSET + 4, 1);
-    Put32(h.bytes + YRES_OFFSET, kPixelsPerInch);
-    Put32(h.bytes + YRES_OFFSET + 4, 1);
+    PutLE32(h.bytes + XRES_OFFSET, kPixelsPerInch);
+    PutLE32(h.bytes + XRES_OFFSET + 4, 1);
+    PutLE32(h.bytes + YRES_OFFSET, kPixelsPerInch);
+    PutLE32(h.bytes + YRES_OFFSET + 4, 1);
     if (rgb)
-        for (int i = 0; i < 3; ++i) Put16(h.bytes + BITS_OFFSET + 2 * i, 8);
+        for (int i = 0; i < 3; ++i) PutLE16(h.bytes + BITS_OFFSET + 2 * i, 8);
 }
 
 bool WriteAll(HFILE file, const void *data, TW_UINT32 bytes) {
