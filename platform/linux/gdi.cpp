@@ -102,41 +102,36 @@ int GetDeviceCaps(HDC dc, int index) {
     }
 }
 
-COLORREF SetBkColor(HDC dc, COLORREF color) {
+namespace {
+
+// Sets one attribute of a device context and returns what it was, or
+// `failure` for a context that does not exist.
+template <typename T>
+T ReplaceAttribute(HDC dc, T DeviceContext::*attribute, T value, T failure) {
     Lock lock = LockState();
     DeviceContext *context = FindDeviceContext(dc);
-    if (context == nullptr) return kInvalidColor;
-    COLORREF previous = context->background;
-    context->background = color;
+    if (context == nullptr) return failure;
+    T previous = context->*attribute;
+    context->*attribute = value;
     return previous;
+}
+
+}  // namespace
+
+COLORREF SetBkColor(HDC dc, COLORREF color) {
+    return ReplaceAttribute(dc, &DeviceContext::background, color, kInvalidColor);
 }
 
 COLORREF SetTextColor(HDC dc, COLORREF color) {
-    Lock lock = LockState();
-    DeviceContext *context = FindDeviceContext(dc);
-    if (context == nullptr) return kInvalidColor;
-    COLORREF previous = context->foreground;
-    context->foreground = color;
-    return previous;
+    return ReplaceAttribute(dc, &DeviceContext::foreground, color, kInvalidColor);
 }
 
-UINT SetTextAlign(HDC dc, UINT align) {
-    Lock lock = LockState();
-    DeviceContext *context = FindDeviceContext(dc);
-    if (context == nullptr) return kGdiError;
-    UINT previous = context->align;
-    context->align = align;
-    return previous;
-}
+UINT SetTextAlign(HDC dc, UINT align) { return ReplaceAttribute(dc, &DeviceContext::align, align, kGdiError); }
 
 // Returns the previous mode, 0 on failure.
 int SetROP2(HDC dc, int mode) {
-    Lock lock = LockState();
-    DeviceContext *context = FindDeviceContext(dc);
-    if (context == nullptr || mode < 1 || mode > 16) return 0;
-    int previous = context->rop2;
-    context->rop2 = mode;
-    return previous;
+    if (mode < 1 || mode > 16) return 0;
+    return ReplaceAttribute(dc, &DeviceContext::rop2, mode, 0);
 }
 
 HGDIOBJ GetStockObject(int index) {
