@@ -21,6 +21,10 @@ void NotifyCloseRequest() { SendToApplication(MSG_CLOSEDSREQ); }
 QR_EXPORT void SM_API ReadytoScan(TW_UINT32 flag) {
     if (gUIDisabled) return;  // after MSG_DISABLEDS announcements are dropped
     if (gXferReady) return;   // the announced image has not been transferred
+    // Only an enabled source waits for an image. One announced while the
+    // source is closed or merely open would be held where no application
+    // can take it, and would silence the announcements of the next session.
+    if (gDSState != DS_STATE_ENABLED) return;
     gXferReady = TRUE;
     ScanModuleOps.UpdateImageInfo(&gImageInfo);
     // An image of open length is received whole before anyone is told; a

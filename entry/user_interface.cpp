@@ -11,6 +11,12 @@ static TW_UINT16 EnableDS(pTW_USERINTERFACE ui) {
     gUIDisabled = FALSE;
     if (gDSState != DS_STATE_OPEN) return FailWith(TWCC_SEQERROR);
     if (!ui) return FailWith(TWCC_BADVALUE);
+    // An image announced before a disable can no longer be transferred; it
+    // goes, so that the scan this enable starts is heard.
+    if (gXferReady) {
+        gXferReady = FALSE;
+        DropImage();
+    }
 
     gParentWindow = static_cast<HWND>(ui->hParent);
     gShowUI = ui->ShowUI;

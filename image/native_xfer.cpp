@@ -31,11 +31,7 @@ static HGLOBAL GrowToFullSize(HGLOBAL dib, BITMAPINFOHEADER *header) {
 
 static void CopyLine(TW_UINT8 *row, const TW_UINT8 *src, const BITMAPINFOHEADER &header, TW_UINT32 lineBytes) {
     if (header.biBitCount == 24) {
-        for (LONG x = 0; x < header.biWidth; ++x, src += 3, row += 3) {
-            row[0] = src[2];
-            row[1] = src[1];
-            row[2] = src[0];
-        }
+        CopyLineBGR(row, src, (TW_UINT32)header.biWidth);
     } else if (header.biBitCount == 1 || header.biBitCount == 8) {
         memcpy(row, src, lineBytes);
     }
@@ -134,8 +130,8 @@ HGLOBAL ScaledNative(TW_INT16 *status) {
         DiscardImageData();
         return nullptr;
     }
-    ScaledWalk walk = {ruler.As<TW_INT32>(), line.As<TW_UINT8>(), ScalerForDepth(header.biBitCount, true),
-                       RowBytes(gSourceWidth, header.biBitCount)};
+    LineScaler scale = ScalerForDepth(header.biBitCount, true, gScaleNum, gScaleDen);  // blue first
+    ScaledWalk walk = {ruler.As<TW_INT32>(), line.As<TW_UINT8>(), scale, RowBytes(gSourceWidth, header.biBitCount)};
     DibFill fill = StartDibFill(header, base + header.biSize + PaletteSize(header));
     *status = CopyScaledRows(walk, TakeScaledRow, &fill);
     GlobalUnlock(dib);

@@ -30,11 +30,13 @@ static void FillRequest(TW_UINT32 blockSize, void *buffer) {
 }
 
 // What the scan module says it wrote must fit the block, and its rows must
-// lie within what it wrote: later copies trust both.
+// lie within what it wrote: later copies trust both. Rows are measured as
+// the transfers will copy them, whatever the module left in BytesPerRow.
 static bool BlockIsConsistent(TW_UINT32 blockSize, bool first) {
     if (gMemXfer.BytesWritten > blockSize) return false;
     if (first && gMemXfer.BytesWritten == 0) return false;
-    uint64_t rowsBytes = (uint64_t)gMemXfer.Rows * gMemXfer.BytesPerRow;
+    TW_UINT32 rowBytes = RowBytes((TW_UINT32)gImageInfo.ImageWidth, (TW_UINT32)gImageInfo.BitsPerPixel);
+    uint64_t rowsBytes = (uint64_t)gMemXfer.Rows * rowBytes;
     return rowsBytes <= gMemXfer.BytesWritten;
 }
 

@@ -48,70 +48,22 @@ int EvaluateScaleRuler(TW_INT32 *ruler, TW_INT32 n, TW_INT32 m, TW_INT32 total) 
     return 1;
 }
 
-void ScaleLine1(TW_UINT8 *dest, const TW_UINT8 *src, const TW_INT32 *ruler, TW_UINT16 count) {
-    const TW_UINT8 *source = src;
-    unsigned position = 0;  // next bit of *source, 0 = most significant
-    unsigned bit = 0;       // the source bit shown now
-    unsigned out = 0, filled = 0;
-    for (TW_UINT16 i = 0; i < count; ++i) {
-        if (i == 0 || ruler[i]) {
-            if (position == 8) {
-                ++source;
-                position = 0;
-            }
-            bit = (*source >> (7 - position)) & 1;
-            ++position;
-        }
-        out = (out << 1) | bit;
-        if (++filled == 8) {
-            *dest++ = (TW_UINT8)out;
-            out = filled = 0;
-        }
-    }
-    if (filled) *dest = (TW_UINT8)(out << (8 - filled));
-}
-
-void ScaleLine8(TW_UINT8 *dest, const TW_UINT8 *src, const TW_INT32 *ruler, TW_UINT16 count) {
-    size_t k = 0;
-    for (TW_UINT16 i = 0; i < count; ++i) {
-        if (i) k += ruler[i];
-        dest[i] = src[k];
-    }
-}
-
-void ScaleLine24(TW_UINT8 *dest, const TW_UINT8 *src, const TW_INT32 *ruler, TW_UINT16 count) {
-    size_t k = 0;
-    for (TW_UINT16 i = 0; i < count; ++i, dest += 3) {
-        if (i) k += 3 * (size_t)ruler[i];
-        dest[0] = src[k];
-        dest[1] = src[k + 1];
-        dest[2] = src[k + 2];
-    }
-}
-
-void ScaleLine24BGR(TW_UINT8 *dest, const TW_UINT8 *src, const TW_INT32 *ruler, TW_UINT16 count) {
-    size_t k = 0;
-    for (TW_UINT16 i = 0; i < count; ++i, dest += 3) {
-        if (i) k += 3 * (size_t)ruler[i];
-        dest[0] = src[k + 2];
-        dest[1] = src[k + 1];
-        dest[2] = src[k];
-    }
-}
-
 void MoveRequestedResolution() {
     if (gImageInfo.XResolution.Frac) gImageInfo.XResolution.Whole = (TW_INT16)gImageInfo.XResolution.Frac;
     gImageInfo.XResolution.Frac = 0;
 }
 
-LineScaler ScalerForDepth(int bitsPerPixel, bool blueFirst) {
+LineScaler ScalerForDepth(int bitsPerPixel, bool blueFirst, TW_INT32 num, TW_INT32 den) {
+    // A doubling's ruler is known in advance: its replicators need not read it.
+    bool doubling = num == 2 && den == 1;
     switch (bitsPerPixel) {
     case 24:
+        if (doubling) return blueFirst ? DoubleLine24BGR : DoubleLine24;
         return blueFirst ? ScaleLine24BGR : ScaleLine24;
     case 8:
-        return ScaleLine8;
+        return doubling ? DoubleLine8 : ScaleLine8;
     case 1:
-        return ScaleLine1;
+        return doubling ? DoubleLine1 : ScaleLine1;
     default:
         return nullptr;
     }

@@ -1,10 +1,11 @@
 // Enlargement by pixel and line replication: the reduced ratio of requested
-// to scanned resolution, the enlarged dimensions, the 0/1 ruler that says for
-// each output pixel or line whether the source advances, and the per-depth
-// line replicators.
+// to scanned resolution, the enlarged dimensions, and the 0/1 ruler that says
+// for each output pixel or line whether the source advances. The per-depth
+// line replicators are in line_replicators.h.
 #ifndef QR_IMAGE_SCALING_H
 #define QR_IMAGE_SCALING_H
 
+#include "line_replicators.h"
 #include "twain.h"
 
 // Reduces num/den by their greatest common divisor; 0 (both unchanged) when
@@ -18,21 +19,14 @@ TW_UINT32 ScaledSize(TW_INT32 num, TW_INT32 den, TW_UINT32 value);
 // pixel or line. 0 (ruler untouched) when n < m.
 int EvaluateScaleRuler(TW_INT32 *ruler, TW_INT32 n, TW_INT32 m, TW_INT32 total);
 
-// Each writes `count` output pixels of one line from `src` following the
-// ruler (entry 0 always shows source pixel 0).
-typedef void (*LineScaler)(TW_UINT8 *dest, const TW_UINT8 *src, const TW_INT32 *ruler, TW_UINT16 count);
-void ScaleLine1(TW_UINT8 *dest, const TW_UINT8 *src, const TW_INT32 *ruler, TW_UINT16 count);
-void ScaleLine8(TW_UINT8 *dest, const TW_UINT8 *src, const TW_INT32 *ruler, TW_UINT16 count);
-void ScaleLine24(TW_UINT8 *dest, const TW_UINT8 *src, const TW_INT32 *ruler, TW_UINT16 count);
-void ScaleLine24BGR(TW_UINT8 *dest, const TW_UINT8 *src, const TW_INT32 *ruler, TW_UINT16 count);
-
 // A request still in XResolution.Frac becomes the resolution; reception
 // has as a rule moved it already, and Whole must not then become 0.
 void MoveRequestedResolution();
 
 // The replicator for a depth of 1, 8 or 24 bits (colour kept as red, green,
-// blue, or turned to blue, green, red for a bitmap); null for other depths.
-LineScaler ScalerForDepth(int bitsPerPixel, bool blueFirst);
+// blue, or turned to blue, green, red for a bitmap) and a ruler made for the
+// ratio num/den; null for other depths.
+LineScaler ScalerForDepth(int bitsPerPixel, bool blueFirst, TW_INT32 num, TW_INT32 den);
 
 // Bytes of one unpadded row.
 inline TW_UINT32 RowBytes(TW_UINT32 width, TW_UINT32 bitsPerPixel) {

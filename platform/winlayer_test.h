@@ -9,12 +9,15 @@
 
 // Number of live global-memory handles (allocated and not yet freed).
 WINBASEAPI long WinLayer_LiveGlobalHandles(void);
+// Number of live blocks of the process heap (HeapAlloc not yet HeapFree).
+WINBASEAPI long WinLayer_LiveHeapBlocks(void);
 
 // Counters of calls made since the last reset, for fault-injection sweeps.
 struct WinLayerCounters {
     long globalAllocs;  // GlobalAlloc and growing GlobalReAlloc calls
     long fileWrites;    // _lwrite calls
     long fileReads;     // _lread calls
+    long heapAllocs;    // HeapAlloc calls
 };
 WINBASEAPI void WinLayer_GetCounters(WinLayerCounters *out);
 WINBASEAPI void WinLayer_ResetCounters(void);
@@ -25,6 +28,7 @@ WINBASEAPI void WinLayer_ResetCounters(void);
 WINBASEAPI void WinLayer_FailNthGlobalAlloc(long n);
 WINBASEAPI void WinLayer_FailNthFileWrite(long n);
 WINBASEAPI void WinLayer_FailNthFileRead(long n);
+WINBASEAPI void WinLayer_FailNthHeapAlloc(long n);
 WINBASEAPI void WinLayer_ClearFaults(void);
 
 // Every MessageBox text also goes to this hook (after stderr), with the

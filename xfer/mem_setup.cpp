@@ -8,12 +8,14 @@ int QueryXferBuffer(TW_UINT32 *kilobytes) {
     int blocks = ScanModuleOps.CkUseBufXfer(kilobytes);
     if (blocks) return blocks;
     gScanFileMode = TRUE;
+    CloseScanFile(TRUE);  // the file of an earlier request, before the new one is written
     gXferStatus = ScanModuleOps.GetSMImage_File(&gSetupFileXfer, 0);
     // Both success statuses mean the file was written: it is read back.
     if (gXferStatus == XFER_DONE) gXferStatus = XFER_MORE;
     if (gXferStatus == XFER_MORE && !ScanFileHeader()) gXferStatus = XFER_FAILED;
     // A file that will never be read goes now: nothing else would delete it.
     if (gXferStatus != XFER_MORE) DeleteFileA(gSetupFileXfer.FileName);
+    gScanFileStatus = gXferStatus;
     return 0;
 }
 

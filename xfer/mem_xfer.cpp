@@ -19,6 +19,7 @@
 
 void *gXferBuffer;
 BOOL gScanFileMode;
+TW_INT16 gScanFileStatus;
 TW_UINT32 gXferProgress;
 ProgressDialog *gpProgressDlg;
 
@@ -105,7 +106,7 @@ TW_INT16 QueueStrip(TW_IMAGEMEMXFER *record, TW_UINT8 *dest, TW_UINT32 capacity)
 }
 
 TW_INT16 ScaledStrip(TW_IMAGEMEMXFER *record, TW_UINT8 *dest) {
-    LineScaler scale = ScalerForDepth(gImageInfo.BitsPerPixel, false);
+    LineScaler scale = ScalerForDepth(gImageInfo.BitsPerPixel, false, gScaleNum, gScaleDen);
     if (gBlocksAvailable == 0 || !gpRuler || !gpLineBuf || !scale) {
         DiscardImageData();
         return XFER_FAILED;
@@ -155,7 +156,7 @@ void AbandonMemoryXfer() {
     }
     GetOneLine(nullptr, 0);  // the block an enlarging transfer was reading
     FreeScalingMemory();
-    CloseScanFile(gSetupFileXfer.FileName);
+    CloseScanFile(TRUE);
     gScanFileMode = FALSE;
 }
 
@@ -191,9 +192,19 @@ static TW_INT16 DirectStrip(TW_UINT32 capacity) {
     gMemXfer.Columns = (TW_UINT32)gImageInfo.ImageWidth;
     gMemXfer.Memory.Flags = kPointerFlags;
     // Never more than the buffer really holds.
-    gMemXfer.Memory.Length = gPrefBufSize && gPrefBufSize < capacity ? gPrefBufSize : capacity;
+    TW_UINT32 length = gPrefBufSize && gPrefBufSize < capacity ? gPrefBufSize : capacity;
+    gMemXfer.Memory.Length = length;
     gMemXfer.Memory.TheMem = gXferBuffer;
-    return ScanModuleOps.GetSMImage_Buf(&gMemXfer, gXferBuffer);
+    TW_INT16 status = ScanModuleOps.GetSMImage_Buf(&gMemXfer, gXferBuffer);
+    if (status != XFER_MORE && status != XFER_DONE) return status;
+    // The application reads what the strip says it holds: a strip that
+    // claims more than the buffer, or more rows than its bytes, is refused.
+    uint64_t rowsBytes = (uint64_t)gMemXfer.Rows * gMemXfer.BytesPerRow;
+    if (gMemXfer.BytesWritten > length || rowsBytes > gMemXfer.BytesWritten) {
+        gMemXfer.Rows = gMemXfer.BytesWritten = 0;
+        return XFER_FAILED;
+    }
+    return status;
 }
 
 static TW_UINT16 ReturnCodeOfStrip(TW_INT16 status) {
@@ -204,8 +215,8 @@ static TW_UINT16 ReturnCodeOfStrip(TW_INT16 status) {
 }
 
 static TW_UINT16 ProduceStrip(TW_UINT32 capacity) {
-    if (gScanFileMode && gXferStatus == XFER_MORE) return ReadFileStrip(gSetupFileXfer.FileName, capacity);
-    if (gScanFileMode) return ReturnCodeOfStrip(gXferStatus);
+    if (gScanFileMode && gScanFileStatus == XFER_MORE) return ReadFileStrip(capacity);
+    if (gScanFileMode) return ReturnCodeOfStrip(gScanFileStatus);
     if (gBufferedImage && gReceiveFailed) {
         // What arrived before the reception stopped, then the end.
         gpReadFunc = ReadBlock;

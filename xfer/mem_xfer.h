@@ -9,6 +9,9 @@ class ProgressDialog;
 
 extern void *gXferBuffer;          // where the current strip goes
 extern BOOL gScanFileMode;         // the scan module delivers this image as a TIFF file
+// What became of writing and opening that file: 0 its strips can be read;
+// kept apart from gXferStatus, which any later transfer overwrites.
+extern TW_INT16 gScanFileStatus;
 extern TW_UINT32 gXferProgress;    // strips delivered; Cancel leaves 0xFFFF
 extern ProgressDialog *gpProgressDlg;
 
@@ -20,9 +23,9 @@ int QueryXferBuffer(TW_UINT32 *kilobytes);
 // when it cannot be used.
 int ScanFileHeader();
 // The next strip of that file into gXferBuffer, at most `capacity` bytes.
-TW_UINT16 ReadFileStrip(const char *fileName, TW_UINT32 capacity);
-// Closes the scan module's file and deletes it.
-void CloseScanFile(const char *fileName);
+TW_UINT16 ReadFileStrip(TW_UINT32 capacity);
+// Closes the scan module's file, and deletes it when `remove` is set.
+void CloseScanFile(BOOL remove);
 
 // Strip producers for a queued image: 0 more strips follow, 1 last, -1 failed.
 void PrepareQueuedXfer();

@@ -16,14 +16,18 @@ static TW_UINT16 gScanFileWidth, gScanFileRows, gScanFileSamples;
 static TW_UINT32 gScanFileBytesPerRow;  // rows of 24 bits pass 64 KiB
 static TW_UINT16 gScanFileRowsDone;
 
+static char gScanFileName[sizeof gSetupFileXfer.FileName];  // what gScanFile was opened as
+
 static const TW_UINT16 kMaxEntries = 1000;  // more than any scan module writes
 
-
-void CloseScanFile(const char *fileName) {
+void CloseScanFile(BOOL remove) {
     if (gScanFile == HFILE_ERROR) return;
     _lclose(gScanFile);
     gScanFile = HFILE_ERROR;
-    if (fileName) DeleteFileA(fileName);
+    // By the name it was opened under: the set-up may name another file of
+    // the application's by now, which is not ours to delete.
+    if (remove) DeleteFileA(gScanFileName);
+    gScanFileName[0] = '\0';
 }
 
 // Reads the entries we use; FALSE when the file is short or lacks one.
@@ -58,27 +62,29 @@ static BOOL ReadScanFileEntries(TW_UINT32 *dataOffset) {
 }
 
 int ScanFileHeader() {
-    CloseScanFile(nullptr);  // one file at a time
+    CloseScanFile(FALSE);  // one file at a time
     OFSTRUCT info;
     gScanFile = OpenFile(gSetupFileXfer.FileName, &info, OF_READ);
     if (gScanFile == HFILE_ERROR) return 0;
+    memcpy(gScanFileName, gSetupFileXfer.FileName, sizeof gScanFileName);
+    gScanFileName[sizeof gScanFileName - 1] = '\0';
     gScanFileRowsDone = 0;
     TW_UINT32 dataOffset = 0;
     if (!ReadScanFileEntries(&dataOffset) || dataOffset > 0x7FFFFFFF) {
-        CloseScanFile(nullptr);
+        CloseScanFile(FALSE);
         return 0;
     }
     TW_UINT32 product = (TW_UINT32)gScanFileWidth * gScanFileSamples;
     // Bilevel rows are packed; other rows have a byte per sample.
     gScanFileBytesPerRow = gImageInfo.PixelType == TWPT_BW ? (product + 7) / 8 : product;
     if (gScanFileBytesPerRow == 0 || _llseek(gScanFile, (LONG)dataOffset, FILE_BEGIN) != (LONG)dataOffset) {
-        CloseScanFile(nullptr);
+        CloseScanFile(FALSE);
         return 0;
     }
     return 1;
 }
 
-TW_UINT16 ReadFileStrip(const char *fileName, TW_UINT32 capacity) {
+TW_UINT16 ReadFileStrip(TW_UINT32 capacity) {
     // Counted in 32 bits: a large buffer of short rows holds 64 Ki rows or more.
     TW_UINT32 rows = capacity / gScanFileBytesPerRow;
     TW_UINT32 left = (TW_UINT32)(gScanFileRows - gScanFileRowsDone);
@@ -99,6 +105,6 @@ TW_UINT16 ReadFileStrip(const char *fileName, TW_UINT32 capacity) {
     gMemXfer.BytesWritten = bytes;
     gScanFileRowsDone = (TW_UINT16)(gScanFileRowsDone + rows);
     if (gScanFileRowsDone < gScanFileRows) return TWRC_SUCCESS;
-    CloseScanFile(fileName);
+    CloseScanFile(TRUE);
     return TWRC_XFERDONE;
 }

@@ -157,7 +157,7 @@ TW_INT16 WriteTiffScaled(HFILE file) {
     ScopedBlock ruler((size_t)entries * sizeof(TW_INT32));
     if (!ruler.As<TW_INT32>()) return XFER_FAILED;
     EvaluateScaleRuler(ruler.As<TW_INT32>(), gScaleNum, gScaleDen, entries);
-    LineScaler scale = ScalerForDepth(bits, false);  // red, green, blue kept
+    LineScaler scale = ScalerForDepth(bits, false, gScaleNum, gScaleDen);  // red, green, blue kept
     if (!scale) {
         DiscardImageData();
         return XFER_FAILED;

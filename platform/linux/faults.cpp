@@ -1,6 +1,7 @@
 // The test controls of winlayer_test.h that belong to the kernel side: call
-// counters and "fail the n-th call from now" for global allocations, file
-// writes and file reads. The memory and file code ask count_*() once per call.
+// counters and "fail the n-th call from now" for global allocations, heap
+// allocations, file writes and file reads. The memory and file code ask
+// count_*() once per call.
 #include "kernel_internal.h"
 #include "winlayer_test.h"
 
@@ -19,6 +20,7 @@ std::mutex gFaultMutex;
 FaultPoint gGlobalAllocs;
 FaultPoint gFileWrites;
 FaultPoint gFileReads;
+FaultPoint gHeapAllocs;
 
 bool count_call(FaultPoint &point)
 {
@@ -55,6 +57,11 @@ bool count_file_read(void)
     return count_call(gFileReads);
 }
 
+bool count_heap_alloc(void)
+{
+    return count_call(gHeapAllocs);
+}
+
 } // namespace kernel
 
 WINBASEAPI void WinLayer_GetCounters(WinLayerCounters *out)
@@ -65,6 +72,7 @@ WINBASEAPI void WinLayer_GetCounters(WinLayerCounters *out)
     out->globalAllocs = gGlobalAllocs.calls;
     out->fileWrites = gFileWrites.calls;
     out->fileReads = gFileReads.calls;
+    out->heapAllocs = gHeapAllocs.calls;
 }
 
 WINBASEAPI void WinLayer_ResetCounters(void)
@@ -73,6 +81,7 @@ WINBASEAPI void WinLayer_ResetCounters(void)
     gGlobalAllocs.calls = 0;
     gFileWrites.calls = 0;
     gFileReads.calls = 0;
+    gHeapAllocs.calls = 0;
 }
 
 WINBASEAPI void WinLayer_FailNthGlobalAlloc(long n)
@@ -90,9 +99,15 @@ WINBASEAPI void WinLayer_FailNthFileRead(long n)
     arm_fault(gFileReads, n);
 }
 
+WINBASEAPI void WinLayer_FailNthHeapAlloc(long n)
+{
+    arm_fault(gHeapAllocs, n);
+}
+
 WINBASEAPI void WinLayer_ClearFaults(void)
 {
     arm_fault(gGlobalAllocs, 0);
     arm_fault(gFileWrites, 0);
     arm_fault(gFileReads, 0);
+    arm_fault(gHeapAllocs, 0);
 }

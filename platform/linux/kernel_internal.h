@@ -83,6 +83,7 @@ ssize_t write_fully(int fd, const char *buffer, size_t bytes);
 bool count_global_alloc(void);
 bool count_file_write(void);
 bool count_file_read(void);
+bool count_heap_alloc(void);
 
 // modules.cpp: the address of `name` when `module` (NULL = the main program)
 // is loaded and defines that symbol itself, else NULL (and no SetLastError).

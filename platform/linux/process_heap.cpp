@@ -1,12 +1,17 @@
 // The process heap and the process id.
-#include "win32.h"
+#include "kernel_internal.h"
+#include "winlayer_test.h"
 
 #include <stdlib.h>
 #include <string.h>
 #include <unistd.h>
 
+#include <atomic>
+
 // Any non-null value names the one heap; blocks come from malloc.
 static char gProcessHeap;
+// Blocks handed out and not yet freed, for the tests' leak checks.
+static std::atomic<long> gLiveHeapBlocks;
 
 WINBASEAPI HANDLE GetProcessHeap(void) { return &gProcessHeap; }
 
@@ -15,12 +20,13 @@ WINBASEAPI LPVOID HeapAlloc(HANDLE heap, DWORD flags, SIZE_T bytes) {
         SetLastError(ERROR_INVALID_HANDLE);
         return nullptr;
     }
-    void *block = malloc(bytes ? bytes : 1);
+    void *block = kernel::count_heap_alloc() ? nullptr : malloc(bytes ? bytes : 1);
     if (!block) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
     if (flags & HEAP_ZERO_MEMORY) memset(block, 0, bytes);
+    ++gLiveHeapBlocks;
     return block;
 }
 
@@ -29,8 +35,11 @@ WINBASEAPI BOOL HeapFree(HANDLE heap, DWORD, LPVOID block) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
+    if (block) --gLiveHeapBlocks;
     free(block);
     return TRUE;
 }
+
+WINBASEAPI long WinLayer_LiveHeapBlocks(void) { return gLiveHeapBlocks; }
 
 WINBASEAPI DWORD GetCurrentProcessId(void) { return (DWORD)getpid(); }

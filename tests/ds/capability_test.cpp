@@ -84,7 +84,7 @@ protected:
         TW_CAPABILITY cap{capId, conType, Block(container)};
         HGLOBAL mine = cap.hContainer;
         TW_UINT16 rc = Call(DG_CONTROL, DAT_CAPABILITY, MSG_SET, &cap);
-        EXPECT_EQ(cap.hContainer, mine);  // the application's container is left alone
+        EXPECT_EQ(+cap.hContainer, mine);  // the application's container is left alone
         GlobalFree(mine);
         return rc;
     }
@@ -484,6 +484,6 @@ TEST_F(Capabilities, FailedAllocationIsReportedAsLowMemory) {
     EXPECT_EQ(Call(DG_CONTROL, DAT_CAPABILITY, MSG_GET, &cap), TWRC_FAILURE);
     WinLayer_ClearFaults();
     EXPECT_EQ(Status(), TWCC_LOWMEMORY);
-    EXPECT_EQ(cap.hContainer, nullptr);
+    EXPECT_EQ(+cap.hContainer, nullptr);
     EXPECT_EQ(cap.ConType, 0x5555);
 }

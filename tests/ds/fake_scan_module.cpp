@@ -164,6 +164,10 @@ static TW_INT16 DeliverBlock(int index, TW_IMAGEMEMXFER *request, void *buffer) 
     request->YOffset = first;
     request->BytesWritten = rows * request->BytesPerRow;
     if (index == 0 && gState.firstBlockBytes) request->BytesWritten = gState.firstBlockBytes;
+    if (gState.rowBytesClaimed) {
+        request->BytesPerRow = gState.rowBytesClaimed;
+        request->BytesWritten = rows * gState.rowBytesClaimed;
+    }
     return index + 1 == gState.blockCount ? SM_DONE : SM_MORE;
 }
 
@@ -178,7 +182,7 @@ static TW_INT16 DeliverStrip(TW_IMAGEMEMXFER *request, void *buffer) {
     request->Rows = rows;
     request->XOffset = 0;
     request->YOffset = gState.rowsDelivered;
-    request->BytesWritten = rows * rowBytes;
+    request->BytesWritten = gState.stripBytesClaimed ? gState.stripBytesClaimed : rows * rowBytes;
     gState.rowsDelivered += rows;
     // Scribbled over: the application must get its own record back.
     request->Memory.Flags = TWMF_DSOWNS | TWMF_HANDLE;
@@ -265,7 +269,8 @@ SM_EXPORT TW_INT16 GetSMImage_DIB(HGLOBAL *dib) {
                                info.XResolution.Whole * 10000 / 254, info.YResolution.Whole * 10000 / 254,
                                colours, 0};
     *dib = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 40 + 4 * colours + stride * length);
-    TW_UINT8 *at = static_cast<TW_UINT8 *>(GlobalLock(*dib));
+    TW_UINT8 *at = *dib ? static_cast<TW_UINT8 *>(GlobalLock(*dib)) : nullptr;
+    if (!at) return SM_FAILED;  // out of memory, as a real module would say
     memcpy(at, &header, 40);
     RGBQUAD *palette = reinterpret_cast<RGBQUAD *>(at + 40);
     for (TW_UINT32 i = 0; i < colours; ++i) {

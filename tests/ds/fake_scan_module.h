@@ -29,12 +29,14 @@ struct FakeScanModuleState {
     int stopAtBlock;            // index of the block answered with stopStatus; -1 none
     TW_INT16 stopStatus;
     TW_UINT32 firstBlockBytes;  // when nonzero, BytesWritten claimed for block 0
+    TW_UINT32 rowBytesClaimed;  // when nonzero, the BytesPerRow every block claims, its bytes counted by it
     int blocksDelivered;
 
     // Images of known length, delivered directly. GetSMImage_Buf then fills
     // each strip's Memory.Length with whole rows (stopAtBlock counts strips).
     TW_UINT32 rowsDelivered;
     TW_UINT32 lastStripLength;  // the Memory.Length of the last request
+    TW_UINT32 stripBytesClaimed;  // when nonzero, the BytesWritten every strip claims
     TW_INT16 dibStatus;         // GetSMImage_DIB's answer; it makes a bitmap whatever the answer
     BOOL dibWithoutBitmap;      // GetSMImage_DIB answers without storing a handle
     BOOL deliversFiles;         // CkUseBufXfer answers 0: memory transfers come as a file

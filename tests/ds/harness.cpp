@@ -32,6 +32,9 @@ void DataSourceTest::SetUp() {
     WinLayer_SetMessageBoxQuiet(TRUE);
     WinLayer_SetMessageBoxHook(RecordMessage, &messages_);
 
+    globalHandlesAtStart_ = WinLayer_LiveGlobalHandles();
+    heapBlocksAtStart_ = WinLayer_LiveHeapBlocks();
+
     app_.Id = 7;
     app_.ProtocolMajor = 1;
     app_.ProtocolMinor = 5;
@@ -46,8 +49,20 @@ void DataSourceTest::TearDown() {
     if (dsm_) FreeLibrary(dsm_);
     unsetenv("WINDIR");
     unsetenv("TMPDIR");
+    ExpectProcessAsFound();
     std::error_code ignored;
     fs::remove_all(folder_, ignored);
+}
+
+// Runs once every module the test loaded is gone: what is still allocated
+// then was lost.
+void DataSourceTest::ExpectProcessAsFound() {
+    EXPECT_EQ(WinLayer_LiveGlobalHandles(), globalHandlesAtStart_) << "global blocks nobody freed";
+    EXPECT_EQ(WinLayer_LiveHeapBlocks(), heapBlocksAtStart_) << "heap blocks nobody freed";
+    std::error_code error;
+    if (!fs::exists(folder_ + "/tmp", error)) return;
+    std::vector<std::string> left = TempEntries();
+    EXPECT_TRUE(left.empty()) << "left in the temporary folder: " << (left.empty() ? "" : left[0]);
 }
 
 void DataSourceTest::WriteSettings(const std::string &contents) {

@@ -1,5 +1,8 @@
 // Loads a fresh data source per test, from a folder of its own with the fake
-// scan module and the fake Source Manager beside it.
+// scan module and the fake Source Manager beside it. Every test ends with
+// the process as it found it: each global block and heap block made during
+// the test freed (by the data source, or by the test for what was handed to
+// it as the application), and the temporary folder empty.
 #ifndef QR_TESTS_DS_HARNESS_H
 #define QR_TESTS_DS_HARNESS_H
 
@@ -70,6 +73,10 @@ protected:
     TW_IDENTITY identity_{};  // ours as the Source Manager assigns it
 
 private:
+    void ExpectProcessAsFound();
+
+    long globalHandlesAtStart_ = 0;
+    long heapBlocksAtStart_ = 0;
     std::string scanModuleFile_ = "qvsmod.dll";
     ScanModuleKind scanModuleKind_ = ScanModuleKind::Complete;
 };

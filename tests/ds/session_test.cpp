@@ -25,7 +25,7 @@ TEST_F(Session, OpenRecordsBothIdentitiesAndReadsTheScannerSettings) {
     EXPECT_EQ(Log(), "ConnectScanner(0) GetDefValue");
     TW_IDENTITY identity{};
     ASSERT_EQ(Call(DG_CONTROL, DAT_IDENTITY, MSG_GET, &identity), TWRC_SUCCESS);
-    EXPECT_EQ(identity.Id, 42u);
+    EXPECT_EQ(+identity.Id, 42u);
     EXPECT_STREQ(identity.ProductName, "Fake Flatbed");
     EXPECT_EQ(ProbeState(), 400);
 }
@@ -39,7 +39,7 @@ TEST_F(Session, SecondOpenIsRefusedAndLeavesTheFirstConnection) {
     EXPECT_EQ(CountOf("ConnectScanner(0)"), 1);
     TW_IDENTITY identity{};
     Call(DG_CONTROL, DAT_IDENTITY, MSG_GET, &identity);
-    EXPECT_EQ(identity.Id, 42u);
+    EXPECT_EQ(+identity.Id, 42u);
 }
 
 TEST_F(Session, ScannerThatCannotConnectKeepsTheSourceClosed) {
@@ -264,11 +264,11 @@ TEST_F(Session, PendingCountAndEndOfJobAreReportedInEveryCase) {
     pending.EOJ = 0xFFFFFFFF;
     ASSERT_EQ(Call(DG_CONTROL, DAT_PENDINGXFERS, MSG_GET, &pending), TWRC_SUCCESS);
     EXPECT_EQ(pending.Count, 0);
-    EXPECT_EQ(pending.EOJ, 0u);
+    EXPECT_EQ(+pending.EOJ, 0u);
 
     pending.EOJ = 0xFFFFFFFF;
     EXPECT_EQ(Call(DG_CONTROL, DAT_PENDINGXFERS, MSG_RESET, &pending), TWRC_FAILURE);
-    EXPECT_EQ(pending.EOJ, 0u);
+    EXPECT_EQ(+pending.EOJ, 0u);
     EXPECT_EQ(Status(), TWCC_SEQERROR);
 }
 

@@ -22,7 +22,7 @@ TEST_F(Startup, IdentityCarriesWhatTheScanModuleReports) {
     EXPECT_EQ(std::string(sm_->log), "GetProductName(13)");
     TW_IDENTITY identity{};
     ASSERT_EQ(Call(DG_CONTROL, DAT_IDENTITY, MSG_GET, &identity), TWRC_SUCCESS);
-    EXPECT_EQ(identity.Id, 0u);
+    EXPECT_EQ(+identity.Id, 0u);
     EXPECT_EQ(identity.Version.MajorNum, 2);
     EXPECT_EQ(identity.Version.MinorNum, 7);
     EXPECT_EQ(identity.Version.Language, TWLG_USA);
@@ -30,7 +30,7 @@ TEST_F(Startup, IdentityCarriesWhatTheScanModuleReports) {
     EXPECT_STREQ(identity.Version.Info, "Fake 2.7");
     EXPECT_EQ(identity.ProtocolMajor, 1);
     EXPECT_EQ(identity.ProtocolMinor, 5);
-    EXPECT_EQ(identity.SupportedGroups, (TW_UINT32)(DG_CONTROL | DG_IMAGE));
+    EXPECT_EQ(+identity.SupportedGroups, (TW_UINT32)(DG_CONTROL | DG_IMAGE));
     EXPECT_STREQ(identity.Manufacturer, "Test Maker");
     EXPECT_STREQ(identity.ProductFamily, "Fake Family");
     EXPECT_STREQ(identity.ProductName, "Fake Flatbed");
@@ -103,6 +103,6 @@ TEST_F(Startup, ReloadingGivesAFreshSource) {
     LoadSource();
     TW_IDENTITY identity{};
     ASSERT_EQ(Call(DG_CONTROL, DAT_IDENTITY, MSG_GET, &identity), TWRC_SUCCESS);
-    EXPECT_EQ(identity.Id, 0u);
+    EXPECT_EQ(+identity.Id, 0u);
     EXPECT_EQ(ProbeState(), 300);
 }

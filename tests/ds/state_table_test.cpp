@@ -3,6 +3,8 @@
 // of state everywhere else.
 #include "harness.h"
 
+#include <filesystem>
+
 #include <stdio.h>
 #include <string>
 #include <vector>
@@ -102,6 +104,10 @@ protected:
             TripletData data(rule, folder_ + "/image.bmp");
             TW_UINT16 rc = Call(rule.DG, rule.DAT, rule.MSG, data.bytes);
             data.Release(rule);
+            // A file transfer's file, under the default name, is the
+            // application's to remove.
+            std::error_code ignored;
+            std::filesystem::remove(folder_ + "/tmp/QRX5168.TIF", ignored);
             bool accepted = state >= rule.lowest && state <= rule.highest;
             if (accepted) {
                 // Whatever the outcome, it is not the state rule's.

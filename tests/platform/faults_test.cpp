@@ -139,16 +139,41 @@ TEST_F(Faults, ClearFaultsDisarmsEveryFault)
     WinLayer_FailNthGlobalAlloc(1);
     WinLayer_FailNthFileWrite(1);
     WinLayer_FailNthFileRead(1);
+    WinLayer_FailNthHeapAlloc(1);
     WinLayer_ClearFaults();
     HGLOBAL handle = GlobalAlloc(GMEM_MOVEABLE, 1);
     EXPECT_NE(handle, nullptr);
     GlobalFree(handle);
+    void *block = HeapAlloc(GetProcessHeap(), 0, 1);
+    EXPECT_NE(block, nullptr);
+    HeapFree(GetProcessHeap(), 0, block);
     HFILE file = _lcreat(scratch_.path("c.bin").c_str(), 0);
     EXPECT_EQ(_lwrite(file, "x", 1), 1u);
     _llseek(file, 0, FILE_BEGIN);
     char c = 0;
     EXPECT_EQ(_lread(file, &c, 1), 1u);
     _lclose(file);
+}
+
+TEST_F(Faults, HeapAllocationsAreCountedFailedAndTrackedUntilFreed)
+{
+    long live = WinLayer_LiveHeapBlocks();
+    WinLayer_FailNthHeapAlloc(2);
+    void *first = HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, 16);
+    SetLastError(0);
+    void *second = HeapAlloc(GetProcessHeap(), 0, 16);
+    DWORD error = GetLastError();
+    void *third = HeapAlloc(GetProcessHeap(), 0, 16);
+    EXPECT_NE(first, nullptr);
+    EXPECT_EQ(second, nullptr);
+    EXPECT_EQ(error, DWORD(ERROR_NOT_ENOUGH_MEMORY));
+    EXPECT_NE(third, nullptr);
+    EXPECT_EQ(counters().heapAllocs, 3);
+    EXPECT_EQ(WinLayer_LiveHeapBlocks(), live + 2);
+    HeapFree(GetProcessHeap(), 0, first);
+    HeapFree(GetProcessHeap(), 0, third);
+    HeapFree(GetProcessHeap(), 0, nullptr);
+    EXPECT_EQ(WinLayer_LiveHeapBlocks(), live);
 }
 
 TEST_F(Faults, FailZeroTurnsTheFaultOff)
