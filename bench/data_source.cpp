@@ -2,6 +2,7 @@
 
 #include "winlayer_test.h"
 
+#include <stdio.h>
 #include <filesystem>
 #include <stdlib.h>
 #include <string.h>
@@ -130,7 +131,7 @@ TW_UINT16 DataSource::Native(TW_HANDLE *dib) {
 
 TW_UINT16 DataSource::SetUpFile(const std::string &path, TW_UINT16 format) {
     TW_SETUPFILEXFER setup{};
-    strncpy(setup.FileName, path.c_str(), sizeof setup.FileName - 1);
+    snprintf(setup.FileName, sizeof setup.FileName, "%s", path.c_str());
     setup.Format = format;
     return Call(DG_CONTROL, DAT_SETUPFILEXFER, MSG_SET, &setup);
 }

@@ -29,8 +29,9 @@ bool IniText(const ConfigReader &r, const char *key, char *out, size_t size) {
 bool ProfileText(const ConfigReader &r, const char *key, char *out, size_t size) {
     const char *text = SimProfileText(r.profile, key);
     if (!text) return false;
-    strncpy(out, text, size - 1);
-    out[size - 1] = '\0';
+    size_t kept = strnlen(text, size - 1);
+    memcpy(out, text, kept);
+    memset(out + kept, 0, size - kept);
     return true;
 }
 

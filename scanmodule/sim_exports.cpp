@@ -14,8 +14,9 @@ namespace {
 // The caller's buffers hold 36 bytes; the texts are at most 33 characters.
 void CopyText(char *out, const char *text) {
     if (!out) return;
-    strncpy(out, text, SIM_TEXT_SIZE - 1);
-    out[SIM_TEXT_SIZE - 1] = '\0';
+    size_t kept = strnlen(text, SIM_TEXT_SIZE - 1);
+    memcpy(out, text, kept);
+    memset(out + kept, 0, SIM_TEXT_SIZE - kept);
 }
 
 }  // namespace

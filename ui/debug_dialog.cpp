@@ -19,8 +19,9 @@ int DebugDialog::Open(const char *title) {
 
 void DebugDialog::SetMessage(const char *text) {
     if (text == nullptr) text = "";
-    strncpy(m_szMessage, text, sizeof m_szMessage - 1);
-    m_szMessage[sizeof m_szMessage - 1] = '\0';
+    size_t kept = strnlen(text, sizeof m_szMessage - 1);
+    memcpy(m_szMessage, text, kept);
+    memset(m_szMessage + kept, 0, sizeof m_szMessage - kept);
 }
 
 BOOL DebugDialog::DestroyWindow() { return CDialog::DestroyWindow(); }

@@ -1,5 +1,6 @@
 #include "twain_app.h"
 
+#include <stdio.h>
 #include <string.h>
 
 namespace {
@@ -105,7 +106,7 @@ std::vector<TW_IDENTITY> TwainApp::Sources() {
 
 TW_UINT16 TwainApp::OpenSource(const char *productName) {
     memset(&source_, 0, sizeof source_);
-    strncpy(source_.ProductName, productName, sizeof source_.ProductName - 1);
+    snprintf(source_.ProductName, sizeof source_.ProductName, "%s", productName);
     TW_UINT16 rc = CallManager(DG_CONTROL, DAT_IDENTITY, MSG_OPENDS, &source_);
     sourceOpen_ = rc == TWRC_SUCCESS;
     return rc;

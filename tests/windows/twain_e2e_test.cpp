@@ -128,7 +128,7 @@ protected:
         std::string path = TempPath(name);
         DeleteFileA(path.c_str());
         TW_SETUPFILEXFER setup = {};
-        strncpy(setup.FileName, path.c_str(), sizeof setup.FileName - 1);
+        snprintf(setup.FileName, sizeof setup.FileName, "%s", path.c_str());
         setup.Format = format;
         EXPECT_EQ(app_.Call(DG_CONTROL, DAT_SETUPFILEXFER, MSG_SET, &setup), TWRC_SUCCESS);
         EXPECT_EQ(app_.Call(DG_IMAGE, DAT_IMAGEFILEXFER, MSG_GET, nullptr), TWRC_XFERDONE);
@@ -346,7 +346,7 @@ TEST_F(QueuedTwain, CancelOnTheProgressDialogStopsTheTransferAndLeavesNoFile) {
     std::string path = TempPath("qr-e2e-cancel.tif");
     DeleteFileA(path.c_str());
     TW_SETUPFILEXFER setup = {};
-    strncpy(setup.FileName, path.c_str(), sizeof setup.FileName - 1);
+    snprintf(setup.FileName, sizeof setup.FileName, "%s", path.c_str());
     setup.Format = TWFF_TIFF;
     ASSERT_EQ(app_.Call(DG_CONTROL, DAT_SETUPFILEXFER, MSG_SET, &setup), TWRC_SUCCESS);
     DialogPresser user(kProgressCaption, IDCANCEL);
