@@ -17,13 +17,13 @@ ctest --test-dir build --output-on-failure -j"$jobs"
 # The Linux tests again under AddressSanitizer and UndefinedBehaviorSanitizer,
 # leaks included (every module exports its resource table under one name:
 # only definitions that differ are an ODR violation). A failed test runs once
-# more: LeakSanitizer's own thread-stopping tracer crashes now and then at
+# more (up to three times): LeakSanitizer's own thread-stopping tracer crashes now and then at
 # exit, while every real report comes back on the second run. Then each fuzz
 # target for a bounded time (FUZZ_SECONDS each).
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQR_SANITIZE=ON -DQR_WERROR=ON >/dev/null
 cmake --build build-asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1:detect_odr_violation=1 UBSAN_OPTIONS=print_stacktrace=1 \
-  ctest --test-dir build-asan --output-on-failure -j"$jobs" --repeat until-pass:2
+  ctest --test-dir build-asan --output-on-failure -j"$jobs" --repeat until-pass:4
 scripts/fuzz.sh "${FUZZ_SECONDS:-45}"
 
 for arch in i686 x86_64; do
