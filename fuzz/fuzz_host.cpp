@@ -143,6 +143,7 @@ static std::string FirstEntry(const std::string &folder) {
 }
 
 void FuzzHost::EndInput(bool receivedDefaultFile) {
+    WinLayer_ClearFaults();    // the application quits on a healthy machine
     StartScanModule(nullptr);  // quiet answers from here on
     TW_PENDINGXFERS pending{};
     Call(DG_CONTROL, DAT_PENDINGXFERS, MSG_ENDXFER, &pending);

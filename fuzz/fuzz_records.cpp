@@ -35,7 +35,7 @@ void AppContainer::Make(FuzzInput &in) {
     bytes.resize(in.U16() % 1024);
     in.Take(bytes.data(), bytes.size());
     handle = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
-    FuzzCheck(handle != nullptr, "the application's container");
+    if (!handle) return;  // a failure the input asked for: no container
     if (!bytes.empty()) {
         memcpy(GlobalLock(handle), bytes.data(), bytes.size());
         GlobalUnlock(handle);
@@ -119,7 +119,7 @@ void StripBuffer::Make(FuzzInput &in, TW_UINT32 preferred, TW_MEMORY *memory) {
         TW_UINT32 size = (form & 0x80) ? length / 2 : length;
         handle = GlobalAlloc(GMEM_MOVEABLE, size);
         memory->TheMem = handle;
-        capacity = size;
+        capacity = handle ? size : 0;  // none, when the input failed the allocation
         break;
     }
     default:

@@ -13,7 +13,13 @@
 //   5    ReadytoScan with the flag in the next byte's low bit
 //   6    ReadytoCloseSM
 //   7    the application's message loop: up to (next byte % 8) + 1 messages
+// except that a byte of 0xF0 or more fails a call of the platform from then
+// on: a global allocation, heap allocation, file write or file read (its
+// low two bits), the n-th from now (the next byte % 32, plus 1).
+
 #include "fuzz_records.h"
+
+#include "winlayer_test.h"
 
 #include <stddef.h>
 #include <string.h>
@@ -151,7 +157,10 @@ TW_UINT16 CallTriplet(Application &app, const Triplet &t) {
     if (t.DG == DG_IMAGE && t.DAT == DAT_IMAGENATIVEXFER) return NativeImage(app, origin, t.MSG);
     alignas(8) TW_UINT8 record[1024] = {};
     MSG message;
-    switch (t.DAT) {
+    // The source takes MSG_PROCESSEVENT for an event whatever the DAT; an
+    // application sends it with a TW_EVENT, whose pointer no source can check.
+    TW_UINT16 form = t.MSG == MSG_PROCESSEVENT ? (TW_UINT16)DAT_EVENT : t.DAT;
+    switch (form) {
     case DAT_SETUPFILEXFER:
         FileSetup(app, reinterpret_cast<TW_SETUPFILEXFER *>(record));
         break;
@@ -194,6 +203,23 @@ TW_UINT16 RunTriplet(Application &app) {
     return rc;
 }
 
+// As the fault sweep does, in the middle of whatever the script is doing.
+void FailCallFromNowOn(int kind, long n) {
+    switch (kind) {
+    case 0:
+        WinLayer_FailNthGlobalAlloc(n);
+        break;
+    case 1:
+        WinLayer_FailNthHeapAlloc(n);
+        break;
+    case 2:
+        WinLayer_FailNthFileWrite(n);
+        break;
+    default:
+        WinLayer_FailNthFileRead(n);
+    }
+}
+
 void PumpMessages(int count) {
     MSG message;
     for (int i = 0; i < count && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE); ++i) {
@@ -219,6 +245,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     Application app{host, input.script};
     for (int step = 0; step < kMaxSteps && !input.script.Empty(); ++step) {
         uint8_t op = input.script.Byte();
+        if (op >= 0xF0) {
+            FailCallFromNowOn(op & 3, input.script.Byte() % 32 + 1);
+            continue;
+        }
         switch (op % 8) {
         case 5:
             host.ReadytoScan(input.script.Byte() & 1);

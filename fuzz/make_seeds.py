@@ -175,12 +175,20 @@ def after_xfer():
     return b'\x00\x00'  # GetDefValue, CheckScanJob: no images left
 
 
+GLOBAL_ALLOC, HEAP_ALLOC, FILE_WRITE, FILE_READ = range(4)
+
+
+def fail(kind, n):
+    # the n-th call of that kind from now fails
+    return bytes([0xF0 | kind, n - 1])
+
+
 def triplets_input(script, answers):
     return u16(len(script)) + script + answers
 
 
-def acquisition(image, transfer, enable_answers=b'', transfer_answers=b''):
-    script = identity_get() + open_ds() + enable() + transfer + end_xfer() + disable() + close_ds()
+def acquisition(image, transfer, enable_answers=b'', transfer_answers=b'', fault=b''):
+    script = identity_get() + open_ds() + fault + enable() + transfer + end_xfer() + disable() + close_ds()
     answers = connect() + defaults() + announce(image + enable_answers) + transfer_answers + after_xfer()
     return triplets_input(script, answers)
 
@@ -212,6 +220,18 @@ def triplet_seeds():
         'file-missing-folder': acquisition(queued8, file_setup(2, 0) + triplet(FILEXFER),
                                            block_size(1) + blocks([7])),
     }
+    # Acquisitions with a call of the platform failing on the way.
+    seeds['native-spooled-allocation-fails'] = acquisition(
+        info(2000, None, 24), triplet(NATIVEXFER), block_size(300) + blocks([50, 4, 4]),
+        fault=fail(GLOBAL_ALLOC, 5))
+    seeds['memory-spooled-read-fails'] = acquisition(
+        info(2000, None, 24), triplet(SETUPMEM_GET) + strips(3), block_size(300) + blocks([50, 4, 4]),
+        block_size(300), fault=fail(FILE_READ, 2))
+    seeds['tiff-enlarged-write-fails'] = acquisition(
+        info(20, None, 8, 300, 450), file_setup(0, 0) + triplet(FILEXFER), block_size(1) + blocks([4, 4]),
+        fault=fail(FILE_WRITE, 7))
+    seeds['queued-heap-fails'] = acquisition(queued8, triplet(NATIVEXFER), block_size(1) + blocks([7, 7, 2]),
+                                             fault=fail(HEAP_ALLOC, 3))
     # Negotiation in state 4, then a transfer with the negotiated values.
     negotiate = (identity_get() + open_ds() + capability(CAP_GET, 'ICAP_XFERMECH') +
                  capability(CAP_SET, 'ICAP_XFERMECH', TWON_ONEVALUE, container(one_value(TWTY_UINT16, 2))) +

@@ -129,8 +129,8 @@ protected:
         fs::remove(OutputPath(), ignored);
     }
 
-    // One acquisition from an open source; `fault` fails the n-th call of its
-    // kind from the enable on. The source is closed again afterwards.
+    // One acquisition by a loaded source: open, enable, transfer, end, close.
+    // With `n` above 0 the n-th call of `kind` from the enable on fails.
     Outcome Acquire(FaultKind kind = GLOBAL_ALLOC, long n = 0, TW_IMAGEINFO *info = nullptr) {
         Outcome out;
         Script();
