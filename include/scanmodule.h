@@ -156,6 +156,24 @@ typedef int(SM_API *CloseSMUIProc)(void);
 typedef int(SM_API *NoUItoXferImageProc)(HWND parent);
 typedef TW_UINT16(SM_API *CheckScanJobProc)(void);
 
+// The fourteen operations as a host holds them once bound by name.
+typedef struct ScanModuleOpsTable {
+    GetProductNameProc GetProductName;
+    ConnectScannerProc ConnectScanner;
+    GetDefValueProc GetDefValue;
+    SetDefValueProc SetDefValue;
+    OpenSMUIProc OpenSMUI;
+    CkUseBufXferProc CkUseBufXfer;
+    UpdateImageInfoProc UpdateImageInfo;
+    Button_ScanProc Button_Scan;
+    GetSMImage_BufProc GetSMImage_Buf;
+    GetSMImage_FileProc GetSMImage_File;
+    GetSMImage_DIBProc GetSMImage_DIB;
+    CloseSMUIProc CloseSMUI;
+    NoUItoXferImageProc NoUItoXferImage;
+    CheckScanJobProc CheckScanJob;
+} ScanModuleOpsTable;
+
 // The two callbacks the data source exports for the scan module.
 typedef void(SM_API *ReadytoScanProc)(TW_UINT32 flag);
 typedef void(SM_API *ReadytoCloseSMProc)(void);

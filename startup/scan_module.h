@@ -8,23 +8,6 @@
 // Every member is always callable: an operation the scan module does not
 // export is bound to a stand-in that fails the way the data source already
 // handles (no scanner, no window, a failed image).
-struct ScanModuleOpsTable {
-    GetProductNameProc GetProductName;
-    ConnectScannerProc ConnectScanner;
-    GetDefValueProc GetDefValue;
-    SetDefValueProc SetDefValue;
-    OpenSMUIProc OpenSMUI;
-    CkUseBufXferProc CkUseBufXfer;
-    UpdateImageInfoProc UpdateImageInfo;
-    Button_ScanProc Button_Scan;
-    GetSMImage_BufProc GetSMImage_Buf;
-    GetSMImage_FileProc GetSMImage_File;
-    GetSMImage_DIBProc GetSMImage_DIB;
-    CloseSMUIProc CloseSMUI;
-    NoUItoXferImageProc NoUItoXferImage;
-    CheckScanJobProc CheckScanJob;
-};
-
 extern ScanModuleOpsTable ScanModuleOps;
 
 // Loads the scan module from `path` and binds its operations. Returns FALSE

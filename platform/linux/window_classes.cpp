@@ -55,13 +55,18 @@ bool IsSystem(const WindowClass &cls, HINSTANCE) {
     return cls.system;
 }
 
+// As on Windows, a null instance stands for the program's own module.
+HINSTANCE OwnerOf(HINSTANCE instance) {
+    return instance ? instance : GetModuleHandleA(nullptr);
+}
+
 }  // namespace
 
 // Lock held. The "#32770" name and the atom 32770 both name the dialog class.
 const WindowClass *FindClass(LPCSTR name, HINSTANCE instance) {
     if (name == nullptr) return nullptr;
     EnsureSystemClasses();
-    if (const WindowClass *cls = FindClassWhere(name, IsLocalTo, instance)) return cls;
+    if (const WindowClass *cls = FindClassWhere(name, IsLocalTo, OwnerOf(instance))) return cls;
     if (const WindowClass *cls = FindClassWhere(name, IsGlobal, instance)) return cls;
     return FindClassWhere(name, IsSystem, instance);
 }
@@ -86,7 +91,7 @@ WORD RegisterClassA(const WNDCLASSA *wc) {
     EnsureSystemClasses();
     for (const auto &cls : State().classes) {
         if (cls->system || !NameMatches(*cls, wc->lpszClassName)) continue;
-        if (cls->instance == wc->hInstance || ((cls->style | wc->style) & kClassGlobal) != 0) {
+        if (cls->instance == OwnerOf(wc->hInstance) || ((cls->style | wc->style) & kClassGlobal) != 0) {
             SetLastError(kErrorClassAlreadyExists);
             return 0;
         }
@@ -95,6 +100,6 @@ WORD RegisterClassA(const WNDCLASSA *wc) {
         SetLastError(kErrorNotEnoughQuota);
         return 0;
     }
-    AddClass(wc->lpszClassName, wc->lpfnWndProc, wc->cbWndExtra, wc->hInstance, wc->style, false);
+    AddClass(wc->lpszClassName, wc->lpfnWndProc, wc->cbWndExtra, OwnerOf(wc->hInstance), wc->style, false);
     return State().classes.back()->atom;
 }

@@ -19,6 +19,9 @@ struct Recorded {
     DWORD thread;
 };
 
+// Registers the recorder class once per process.
+void RegisterRecorder();
+
 // Messages the recorder windows received, in order (all threads).
 std::vector<Recorded> RecordedMessages();
 std::vector<UINT> RecordedFor(HWND window);

@@ -9,22 +9,7 @@
 
 #include "scanmodule.h"
 
-struct SmOps {
-    GetProductNameProc GetProductName;
-    ConnectScannerProc ConnectScanner;
-    GetDefValueProc GetDefValue;
-    SetDefValueProc SetDefValue;
-    OpenSMUIProc OpenSMUI;
-    CkUseBufXferProc CkUseBufXfer;
-    UpdateImageInfoProc UpdateImageInfo;
-    Button_ScanProc Button_Scan;
-    GetSMImage_BufProc GetSMImage_Buf;
-    GetSMImage_FileProc GetSMImage_File;
-    GetSMImage_DIBProc GetSMImage_DIB;
-    CloseSMUIProc CloseSMUI;
-    NoUItoXferImageProc NoUItoXferImage;
-    CheckScanJobProc CheckScanJob;
-};
+typedef ScanModuleOpsTable SmOps;
 
 template <class Proc>
 Proc BindExport(HMODULE module, const char *name) {
