@@ -203,23 +203,6 @@ TW_UINT16 RunTriplet(Application &app) {
     return rc;
 }
 
-// As the fault sweep does, in the middle of whatever the script is doing.
-void FailCallFromNowOn(int kind, long n) {
-    switch (kind) {
-    case 0:
-        WinLayer_FailNthGlobalAlloc(n);
-        break;
-    case 1:
-        WinLayer_FailNthHeapAlloc(n);
-        break;
-    case 2:
-        WinLayer_FailNthFileWrite(n);
-        break;
-    default:
-        WinLayer_FailNthFileRead(n);
-    }
-}
-
 void PumpMessages(int count) {
     MSG message;
     for (int i = 0; i < count && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE); ++i) {
@@ -246,7 +229,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     for (int step = 0; step < kMaxSteps && !input.script.Empty(); ++step) {
         uint8_t op = input.script.Byte();
         if (op >= 0xF0) {
-            FailCallFromNowOn(op & 3, input.script.Byte() % 32 + 1);
+            WinLayer_FailNthOfKind(op & 3, input.script.Byte() % 32 + 1);  // as the fault sweep does
             continue;
         }
         switch (op % 8) {

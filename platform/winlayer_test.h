@@ -31,6 +31,31 @@ WINBASEAPI void WinLayer_FailNthFileRead(long n);
 WINBASEAPI void WinLayer_FailNthHeapAlloc(long n);
 WINBASEAPI void WinLayer_ClearFaults(void);
 
+// The four kinds of call a sweep or a fuzz input fails, as one number.
+enum WinLayerFaultKind {
+    WINLAYER_GLOBAL_ALLOC,
+    WINLAYER_HEAP_ALLOC,
+    WINLAYER_FILE_WRITE,
+    WINLAYER_FILE_READ,
+    WINLAYER_FAULT_KINDS
+};
+static inline void WinLayer_FailNthOfKind(int kind, long n) {
+    switch (kind) {
+    case WINLAYER_GLOBAL_ALLOC:
+        WinLayer_FailNthGlobalAlloc(n);
+        break;
+    case WINLAYER_HEAP_ALLOC:
+        WinLayer_FailNthHeapAlloc(n);
+        break;
+    case WINLAYER_FILE_WRITE:
+        WinLayer_FailNthFileWrite(n);
+        break;
+    default:
+        WinLayer_FailNthFileRead(n);
+        break;
+    }
+}
+
 // Every MessageBox text also goes to this hook (after stderr), with the
 // caption; the hook's result is what MessageBox returns. Without a hook the box
 // answers with its default button (IDOK for an OK box).

@@ -31,25 +31,14 @@ struct Acquisition {
     int bits;
 };
 
-enum FaultKind { GLOBAL_ALLOC, HEAP_ALLOC, FILE_WRITE, FILE_READ, FAULT_KINDS };
+enum FaultKind {
+    GLOBAL_ALLOC = WINLAYER_GLOBAL_ALLOC,
+    HEAP_ALLOC = WINLAYER_HEAP_ALLOC,
+    FILE_WRITE = WINLAYER_FILE_WRITE,
+    FILE_READ = WINLAYER_FILE_READ,
+    FAULT_KINDS = WINLAYER_FAULT_KINDS
+};
 const char *const kFaultNames[FAULT_KINDS] = {"global allocation", "heap allocation", "file write", "file read"};
-
-void Arm(FaultKind kind, long n) {
-    switch (kind) {
-    case GLOBAL_ALLOC:
-        WinLayer_FailNthGlobalAlloc(n);
-        break;
-    case HEAP_ALLOC:
-        WinLayer_FailNthHeapAlloc(n);
-        break;
-    case FILE_WRITE:
-        WinLayer_FailNthFileWrite(n);
-        break;
-    default:
-        WinLayer_FailNthFileRead(n);
-        break;
-    }
-}
 
 long CallsOf(const WinLayerCounters &counters, FaultKind kind) {
     const long calls[FAULT_KINDS] = {counters.globalAllocs, counters.heapAllocs, counters.fileWrites,
@@ -137,7 +126,7 @@ protected:
         messages_.clear();
         Open();
         WinLayer_ResetCounters();
-        Arm(kind, n);
+        WinLayer_FailNthOfKind(kind, n);
         EXPECT_EQ(Enable(false), TWRC_SUCCESS);
         if (info) {
             EXPECT_EQ(Call(DG_IMAGE, DAT_IMAGEINFO, MSG_GET, info), TWRC_SUCCESS);
