@@ -52,10 +52,9 @@ static const CapEntry *FindCap(TW_UINT16 id) {
 static TW_UINT16 AnswerRefused(TW_UINT16 id, TW_UINT16 msg) {
     if (id == ICAP_FRAMES || id == ICAP_MAXFRAMES) return FailWith(TWCC_BADVALUE);
     if (id == ICAP_HALFTONES) return FailWith(msg == MSG_SET ? TWCC_BADCAP : TWCC_BADPROTOCOL);
-    if (id == CAP_SUPPORTEDCAPS) return msg == MSG_SET ? TWRC_SUCCESS : FailWith(TWCC_BADCAP);
-    if (IsUnsupported(id)) return FailWith(TWCC_BADCAP);
-    // Unknown: a set is quietly accepted, everything else is refused.
-    return msg == MSG_SET ? TWRC_SUCCESS : FailWith(TWCC_BADPROTOCOL);
+    if (id == CAP_SUPPORTEDCAPS || IsUnsupported(id)) return FailWith(TWCC_BADCAP);
+    // Unknown. A set that stores nothing must not pass for one that took.
+    return FailWith(msg == MSG_SET ? TWCC_BADCAP : TWCC_BADPROTOCOL);
 }
 
 TW_UINT16 CapabilityHandler(TripletArgs *args) {

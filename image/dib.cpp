@@ -2,11 +2,11 @@
 
 #include "afx.h"
 #include "globals.h"
+#include "image_size.h"
 
 #include <string.h>
 
 static const TW_UINT32 kHeaderSize = sizeof(BITMAPINFOHEADER);
-static const uint64_t kLargestImage = 0x7FFFFFFF;  // biSizeImage and the block size must hold it
 
 TW_UINT16 DibNumColors(const BITMAPINFOHEADER &header) {
     switch (header.biBitCount) {
@@ -24,21 +24,23 @@ TW_UINT16 DibNumColors(const BITMAPINFOHEADER &header) {
 TW_UINT32 PaletteSize(const BITMAPINFOHEADER &header) { return DibNumColors(header) * (TW_UINT32)sizeof(RGBQUAD); }
 
 TW_UINT32 DibRowBytes(const BITMAPINFOHEADER &header) {
-    return (TW_UINT32)((((uint64_t)header.biWidth * header.biBitCount + 31) / 32) * 4);
+    TW_UINT32 bytes = 0;
+    if (header.biWidth <= 0 || !CheckedPaddedRowBytes((TW_UINT32)header.biWidth, header.biBitCount, &bytes)) return 0;
+    return bytes;
 }
 
 // The image bytes of the header's geometry, or 0 when it has none or too many.
-static uint64_t ImageBytes(const BITMAPINFOHEADER &header) {
-    if (header.biWidth <= 0 || header.biHeight <= 0) return 0;
-    uint64_t bytes = (uint64_t)DibRowBytes(header) * (uint64_t)header.biHeight;
-    return bytes <= kLargestImage ? bytes : 0;
+static TW_UINT32 ImageBytes(const BITMAPINFOHEADER &header) {
+    TW_UINT32 bytes = 0;
+    if (header.biHeight <= 0 || !CheckedProduct(DibRowBytes(header), (TW_UINT32)header.biHeight, &bytes)) return 0;
+    return bytes;
 }
 
 size_t DibTotalSize(const BITMAPINFOHEADER &header) {
-    uint64_t image = ImageBytes(header);
-    if (image == 0) return 0;
-    uint64_t total = header.biSize + PaletteSize(header) + image;
-    return total <= kLargestImage ? (size_t)total : 0;
+    TW_UINT32 image = ImageBytes(header), front = 0, total = 0;
+    if (image == 0 || !CheckedSum(header.biSize, PaletteSize(header), &front) || !CheckedSum(front, image, &total))
+        return 0;
+    return total;
 }
 
 static void FillHeader(BITMAPINFOHEADER &header) {

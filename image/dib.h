@@ -9,7 +9,7 @@
 // 2, 16 or 256 palette entries for 1, 4 and 8 bits; none otherwise.
 TW_UINT16 DibNumColors(const BITMAPINFOHEADER &header);
 TW_UINT32 PaletteSize(const BITMAPINFOHEADER &header);
-// Bytes of one padded row.
+// Bytes of one padded row; 0 when the row cannot be sized.
 TW_UINT32 DibRowBytes(const BITMAPINFOHEADER &header);
 
 // A global block with the header and palette of the image gImageInfo

@@ -6,8 +6,8 @@
 #include "ui/progress_dialog.h"
 
 TW_INT16 CopyQueuedBlocks(BlockSink sink, void *context) {
-    TW_UINT32 counter = 0;
-    ProgressDialog dialog(&counter);
+    ProgressCount progress = {0, FALSE};
+    ProgressDialog dialog(&progress);
     StartProgress(dialog, (TW_UINT32)gImageQueue.GetCount());
     gpLockFunc = LockBlock;
     while (gImageQueue.GetCount() > 0) {
@@ -22,9 +22,9 @@ TW_INT16 CopyQueuedBlocks(BlockSink sink, void *context) {
             DiscardImageData();
             return XFER_FAILED;
         }
-        ++counter;
+        ++progress.steps;
         PumpMessage();  // the dialog's timer and Cancel are served here
-        if (counter == PROGRESS_CANCELLED) {
+        if (progress.cancelled) {
             DiscardImageData();
             return XFER_CANCELLED;
         }
@@ -35,8 +35,8 @@ TW_INT16 CopyQueuedBlocks(BlockSink sink, void *context) {
 }
 
 TW_INT16 CopyScaledRows(const ScaledWalk &walk, RowSink sink, void *context) {
-    TW_UINT32 counter = 0;
-    ProgressDialog dialog(&counter);
+    ProgressCount progress = {0, FALSE};
+    ProgressDialog dialog(&progress);
     StartProgress(dialog, gScaledLength);
     gpLockFunc = LockBlock;
     void *source = nullptr;
@@ -53,7 +53,7 @@ TW_INT16 CopyScaledRows(const ScaledWalk &walk, RowSink sink, void *context) {
             }
             walk.scale(walk.lineBuffer, static_cast<const TW_UINT8 *>(source), walk.ruler, gScaledWidth);
             PumpMessage();
-            if (counter == PROGRESS_CANCELLED) {
+            if (progress.cancelled) {
                 status = XFER_CANCELLED;
                 break;
             }
@@ -62,7 +62,7 @@ TW_INT16 CopyScaledRows(const ScaledWalk &walk, RowSink sink, void *context) {
             status = XFER_FAILED;
             break;
         }
-        ++counter;
+        ++progress.steps;
     }
     if (status == XFER_DONE) dialog.End();
     GetOneLine(nullptr, 0);  // frees the rest of the image and the spool file

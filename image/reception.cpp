@@ -2,6 +2,7 @@
 
 #include "afx.h"
 #include "globals.h"
+#include "image_size.h"
 #include "scaling.h"
 #include "spool.h"
 #include "startup/scan_module.h"
@@ -19,9 +20,9 @@ TW_UINT16 gBlocksAvailable;
 static const TW_UINT16 kHighestUnscaledRequest = 300;
 static const TW_UINT32 kMaxDimension = 0xFFFF;  // the line walk counts in 16 bits
 
-static void FillRequest(TW_UINT32 blockSize, void *buffer) {
+static void FillRequest(TW_UINT32 blockSize, TW_UINT32 rowBytes, void *buffer) {
     gMemXfer.Compression = TWCP_NONE;
-    gMemXfer.BytesPerRow = RowBytes((TW_UINT32)gImageInfo.ImageWidth, (TW_UINT32)gImageInfo.BitsPerPixel);
+    gMemXfer.BytesPerRow = rowBytes;
     gMemXfer.Columns = (TW_UINT32)gImageInfo.ImageWidth;
     gMemXfer.Rows = gMemXfer.XOffset = gMemXfer.YOffset = gMemXfer.BytesWritten = 0;
     gMemXfer.Memory.Flags = TWMF_APPOWNS | TWMF_POINTER;
@@ -32,13 +33,26 @@ static void FillRequest(TW_UINT32 blockSize, void *buffer) {
 // What the scan module says it wrote must fit the block, and its rows must
 // lie within what it wrote: later copies trust both. Rows are measured as
 // the transfers will copy them, whatever the module left in BytesPerRow.
-static bool BlockIsConsistent(TW_UINT32 blockSize, bool first) {
+static bool BlockIsConsistent(TW_UINT32 blockSize, TW_UINT32 rowBytes, bool first) {
     if (gMemXfer.BytesWritten > blockSize) return false;
     if (first && gMemXfer.BytesWritten == 0) return false;
-    TW_UINT32 rowBytes = RowBytes((TW_UINT32)gImageInfo.ImageWidth, (TW_UINT32)gImageInfo.BitsPerPixel);
     uint64_t rowsBytes = (uint64_t)gMemXfer.Rows * rowBytes;
     return rowsBytes <= gMemXfer.BytesWritten;
 }
+
+// The header and the largest palette in front of a bitmap's rows.
+static const TW_UINT32 kBitmapFront = 40 + 256 * 4;
+
+// Whether an image of `width` x `lines` pixels can be handed over whole: as
+// one bitmap (its padded rows behind header and palette), the largest of the
+// forms the source makes from a queued image.
+static bool BitmapFits(TW_UINT32 width, uint64_t lines) {
+    TW_UINT32 padded = 0, rows = 0, total = 0;
+    return CheckedPaddedRowBytes(width, (TW_UINT16)gImageInfo.BitsPerPixel, &padded) &&
+           CheckedProduct(lines, padded, &rows) && CheckedSum(rows, kBitmapFront, &total);
+}
+
+static bool LinesFit(uint64_t lines) { return BitmapFits((TW_UINT32)gImageInfo.ImageWidth, lines); }
 
 // Keeps one received block: in memory, shrunk to its real size, or in the
 // spool file. FALSE when it could not be kept.
@@ -71,7 +85,10 @@ TW_INT16 ReceiveBufferedImage() {
     ScanModuleOps.CkUseBufXfer(&kilobytes);
     TW_UINT32 blockSize = (kilobytes & 0xFFFF) * 1024;
     gMinBufSize = gMaxBufSize = gPrefBufSize = blockSize;
-    if (blockSize == 0 || gImageInfo.ImageWidth <= 0 || gImageInfo.BitsPerPixel <= 0) return ReceptionFailed(XFER_FAILED);
+    // An image whose row cannot be sized is refused before any block is asked for.
+    TW_UINT32 rowBytes = 0;
+    if (blockSize == 0 || !ImageRowBytes(gImageInfo, &rowBytes) || !LinesFit(0))
+        return ReceptionFailed(XFER_FAILED);
 
     gpWriteFunc = WriteBlock;
     TW_UINT32 lines = 0;
@@ -82,11 +99,11 @@ TW_INT16 ReceiveBufferedImage() {
             if (block) GlobalFree(block);
             return ReceptionFailed(XFER_FAILED);
         }
-        FillRequest(blockSize, data);
+        FillRequest(blockSize, rowBytes, data);
         TW_INT16 status = ScanModuleOps.GetSMImage_Buf(&gMemXfer, data);
         MBInfo info = {block, gMemXfer.BytesWritten, gMemXfer.XOffset, gMemXfer.YOffset, gMemXfer.Rows};
-        bool accepted = (status == XFER_MORE || status == XFER_DONE) && BlockIsConsistent(blockSize, first) &&
-                        lines + (uint64_t)info.Rows <= 0x7FFFFFFF;
+        bool accepted = (status == XFER_MORE || status == XFER_DONE) && BlockIsConsistent(blockSize, rowBytes, first) &&
+                        LinesFit(lines + (uint64_t)info.Rows);
         if (!accepted) {
             FreeBlockMemory(&info);
             return ReceptionFailed(status);
@@ -97,7 +114,7 @@ TW_INT16 ReceiveBufferedImage() {
         if (status == XFER_DONE) break;
     }
     gImageInfo.ImageLength = (TW_INT32)lines;
-    EndSpoolWrite();
+    if (!EndSpoolWrite()) return ReceptionFailed(XFER_FAILED);
     return XFER_DONE;
 }
 
@@ -116,6 +133,7 @@ static BOOL SetUpEnlargement() {
     if ((TW_UINT32)gImageInfo.ImageWidth > kMaxDimension || (TW_UINT32)gImageInfo.ImageLength > kMaxDimension ||
         width > kMaxDimension || length > kMaxDimension)
         return FALSE;
+    if (!BitmapFits(width, length)) return FALSE;
     gScaleMode = TRUE;
     gScaleNum = num;
     gScaleDen = den;

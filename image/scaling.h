@@ -5,6 +5,7 @@
 #ifndef QR_IMAGE_SCALING_H
 #define QR_IMAGE_SCALING_H
 
+#include "image_size.h"
 #include "line_replicators.h"
 #include "twain.h"
 
@@ -27,10 +28,5 @@ void MoveRequestedResolution();
 // blue, or turned to blue, green, red for a bitmap) and a ruler made for the
 // ratio num/den; null for other depths.
 LineScaler ScalerForDepth(int bitsPerPixel, bool blueFirst, TW_INT32 num, TW_INT32 den);
-
-// Bytes of one unpadded row.
-inline TW_UINT32 RowBytes(TW_UINT32 width, TW_UINT32 bitsPerPixel) {
-    return (TW_UINT32)(((uint64_t)width * bitsPerPixel + 7) / 8);
-}
 
 #endif

@@ -2,10 +2,13 @@
 // memory quota gets a fresh private folder in the temporary folder, created
 // exclusively, and one file in it, created exclusively: two processes
 // scanning at once never share a file, and nothing that already exists (a
-// file or a link planted there) is ever opened.
+// file or a link planted there) is ever opened. The file is opened to be
+// deleted when its handle closes, and written and read back through that one
+// handle: it cannot outlive the process, even one that crashes.
 #include "spool.h"
 
 #include "afx.h"
+#include "startup/spool_folders.h"
 
 #include <stdio.h>
 #include <string.h>
@@ -20,7 +23,6 @@ BlockReader gpReadFunc = ReadBlock;
 BlockLoader gpLockFunc = LockBlock;
 
 static char gSpoolFolder[MAX_PATH];
-static unsigned gSpoolSerial;
 
 long MemBlockQuota(TW_UINT32 bytes) {
     TW_UINT32 rounded = (bytes + 31) & ~31u;
@@ -36,29 +38,13 @@ void FreeBlockMemory(MBInfo *info) {
     info->hMem = nullptr;
 }
 
-// A folder of our own: its name carries the process id and a serial, and it
-// is made exclusively, so it is ours and nobody else's.
-static BOOL CreateSpoolFolder() {
-    char tempDir[MAX_PATH];
-    DWORD length = GetTempPathA(sizeof tempDir, tempDir);
-    if (length == 0 || length >= sizeof tempDir) return FALSE;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        int written = snprintf(gSpoolFolder, sizeof gSpoolFolder, "%sQRVM%lX-%u", tempDir,
-                               (unsigned long)GetCurrentProcessId(), ++gSpoolSerial);
-        if (written < 0 || (size_t)written >= sizeof gSpoolFolder) break;
-        if (CreateDirectoryA(gSpoolFolder, nullptr)) return TRUE;
-    }
-    gSpoolFolder[0] = '\0';
-    return FALSE;
-}
-
 static BOOL CreateSpoolFile() {
-    if (!CreateSpoolFolder()) return FALSE;
-    int written = snprintf(gSpoolFileName, sizeof gSpoolFileName, "%s%cQRX5168.TMP", gSpoolFolder,
+    if (!CreateSpoolFolder(gSpoolFolder, sizeof gSpoolFolder)) return FALSE;
+    int written = snprintf(gSpoolFileName, sizeof gSpoolFileName, "%s%c" SPOOL_FILE_NAME, gSpoolFolder,
                            QR_PATH_SEPARATOR);
     if (written > 0 && (size_t)written < sizeof gSpoolFileName) {
         HANDLE file = CreateFileA(gSpoolFileName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
         if (file != INVALID_HANDLE_VALUE) {
             gSpoolFile = (HFILE)(INT_PTR)file;
             return TRUE;
@@ -75,10 +61,9 @@ static void CloseSpoolFile() {
     gSpoolFile = kClosed;
 }
 
-// Closes, deletes the file and its folder; nothing is left on disk.
+// Closing deletes the file; then its folder goes, and nothing is left on disk.
 static void RemoveSpoolFile() {
     CloseSpoolFile();
-    if (gSpoolFileName[0]) DeleteFileA(gSpoolFileName);
     if (gSpoolFolder[0]) RemoveDirectoryA(gSpoolFolder);
     gSpoolFileName[0] = gSpoolFolder[0] = '\0';
 }
@@ -114,15 +99,16 @@ int Write2File(void *data, MBInfo *info) {
     return AppendToSpool(data, info) ? 1 : 0;
 }
 
-void EndSpoolWrite() {
-    if (gMBInMemory < 0) CloseSpoolFile();
+BOOL EndSpoolWrite() {
+    if (gMBInMemory >= 0) return TRUE;
+    // Read back from the start through the same handle: closed, it is gone.
+    if (_llseek(gSpoolFile, 0, FILE_BEGIN) == 0) return TRUE;
+    CloseSpoolFile();
+    return FALSE;
 }
 
-static BOOL OpenSpoolForReading() {
-    if (gSpoolFile != kClosed) return TRUE;
-    gSpoolFile = _lopen(gSpoolFileName, OF_READ);
-    return gSpoolFile != HFILE_ERROR;
-}
+// A spool file closed after a short read is gone with its blocks.
+static BOOL OpenSpoolForReading() { return gSpoolFile != kClosed; }
 
 // Reads the next spooled block's bytes; on a short read the file is closed.
 static BOOL ReadFromSpool(void *dest, const MBInfo *info) {

@@ -23,8 +23,9 @@ long MemBlockQuota(TW_UINT32 bytes);
 // file, freeing it and nulling its handle. 0 on failure: the block is kept.
 int WriteBlock(void *data, MBInfo *info);
 int Write2File(void *data, MBInfo *info);
-// The end of a complete reception: the file is closed for writing.
-void EndSpoolWrite();
+// The end of a complete reception: the file is made ready to be read back
+// from its start. FALSE (the file gone) when it cannot be.
+BOOL EndSpoolWrite();
 
 // Readers: copy the block's bytes into dest and free its memory.
 int ReadBlock(void *dest, MBInfo *info);

@@ -265,6 +265,9 @@ WINBASEAPI HFILE OpenFile(LPCSTR path, LPOFSTRUCT info, UINT style);
 #define FILE_ATTRIBUTE_TEMPORARY 0x100
 #define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
 #define FILE_ATTRIBUTE_DIRECTORY 0x10
+// The file goes when its handle closes, however the process ends: on Linux
+// its name is removed as soon as it is open, and the descriptor keeps it.
+#define FILE_FLAG_DELETE_ON_CLOSE 0x04000000u
 WINBASEAPI HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, void *security, DWORD disposition,
                               DWORD flags, HANDLE templateFile);
 WINBASEAPI BOOL CloseHandle(HANDLE object);
@@ -316,6 +319,12 @@ WINBASEAPI BOOL HeapFree(HANDLE heap, DWORD flags, LPVOID block);
 
 // ---- threads and time
 WINBASEAPI DWORD GetCurrentProcessId(void);
+// Whether another process still runs: a handle of it (closed with
+// CloseHandle), and its exit code, STILL_ACTIVE while it runs.
+#define PROCESS_QUERY_LIMITED_INFORMATION 0x1000
+#define STILL_ACTIVE 259
+WINBASEAPI HANDLE OpenProcess(DWORD access, BOOL inherit, DWORD processId);
+WINBASEAPI BOOL GetExitCodeProcess(HANDLE process, DWORD *exitCode);
 WINBASEAPI DWORD GetCurrentThreadId(void);
 WINBASEAPI DWORD GetTickCount(void);
 WINBASEAPI void Sleep(DWORD milliseconds);

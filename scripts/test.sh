@@ -19,14 +19,14 @@ ctest --test-dir build --output-on-failure -j"$jobs"
 # only definitions that differ are an ODR violation). The tests unload
 # modules that have thread-local variables; the sanitizer runtime's record of
 # dynamic TLS then keeps stale ranges that crash LeakSanitizer's tracer at
-# exit, so that record is not kept (intercept_tls_get_addr=0). A failed test
-# still runs again (up to three times), in case the tracer trips otherwise:
-# every real report comes back each time. Then each fuzz target for a
+# exit, so that record is not kept (intercept_tls_get_addr=0). A test that
+# fails with the tracer's own crash, and only such a test, runs again (up to
+# three times; scripts/run-sanitizer-tests.py). Then each fuzz target for a
 # bounded time (FUZZ_SECONDS each).
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQR_SANITIZE=ON -DQR_WERROR=ON >/dev/null
 cmake --build build-asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1:detect_odr_violation=1:intercept_tls_get_addr=0 UBSAN_OPTIONS=print_stacktrace=1 \
-  ctest --test-dir build-asan --output-on-failure -j"$jobs" --repeat until-pass:4
+  python3 scripts/run-sanitizer-tests.py build-asan "$jobs"
 scripts/fuzz.sh "${FUZZ_SECONDS:-45}"
 
 for arch in i686 x86_64; do

@@ -8,6 +8,7 @@
 #include "image/queue.h"
 #include "module_paths.h"
 #include "scan_module.h"
+#include "spool_folders.h"
 
 HINSTANCE ghInstance;
 HMODULE ghDSM;
@@ -66,6 +67,8 @@ static BOOL LoadConfiguredScanModule() {
 
 BOOL QRVMApp::InitInstance() {
     ghInstance = m_hInstance;
+    // Spool folders of a process that died scanning go before any are made.
+    RemoveAbandonedSpoolFolders();
     BindSourceManager();
     if (!LoadConfiguredScanModule()) {
         // The module stays loaded in state 0: every triplet with a state

@@ -10,7 +10,7 @@ static BOOL gProgressActive;
 static const UINT_PTR kTimerId = 6;
 static const UINT kTimerPeriod = 100;
 
-ProgressDialog::ProgressDialog(TW_UINT32 *counter) : CDialog(IDD_PROGRESS), m_pCounter(counter) {}
+ProgressDialog::ProgressDialog(ProgressCount *progress) : CDialog(IDD_PROGRESS), m_pCounter(progress) {}
 
 ProgressDialog::~ProgressDialog() {
     StopTimer();
@@ -44,13 +44,13 @@ int ProgressDialog::Begin(TW_UINT32 first, TW_UINT32 last) {
     m_nLast = last;
     m_nSpan = last - first;
     m_nLastPercent = 200;
-    Update(*m_pCounter);
+    Update(m_pCounter->steps);
     return 1;
 }
 
 void ProgressDialog::Update(TW_UINT32 value) {
     if (!m_pBarDC) return;
-    // Counts past the end (Cancel's marker among them) show above 100 %;
+    // Counts past the end show above 100 %;
     // an empty span shows as done.
     TW_UINT32 percent = m_nSpan ? ((value - m_nFirst) * 100u) / m_nSpan : 100u;
     if (percent == m_nLastPercent) return;
@@ -135,11 +135,11 @@ BOOL ProgressDialog::OnInitDialog() {
 }
 
 void ProgressDialog::OnCancel() {
-    if (m_pCounter) *m_pCounter = PROGRESS_CANCELLED;
+    if (m_pCounter) m_pCounter->cancelled = TRUE;
     CDialog::OnCancel();
 }
 
-void ProgressDialog::OnTimer(UINT_PTR) { Update(*m_pCounter); }
+void ProgressDialog::OnTimer(UINT_PTR) { Update(m_pCounter->steps); }
 
 void ProgressDialog::OnLButtonDown(UINT flags, POINT point) {
     ClientToScreen(&point);

@@ -1,15 +1,20 @@
-// The progress of a long copy, with Cancel. The copying loop owns a counter
+// The progress of a long copy, with Cancel. The copying loop owns a count
 // it steps once per block, line or strip; the dialog reads it on a 100 ms
-// timer and redraws when the whole percentage changes. Cancel writes 0xFFFF
-// into the counter, which the loop sees after its next message pump.
+// timer and redraws when the whole percentage changes. Cancel marks the
+// count as cancelled, which the loop sees after its next message pump.
 #ifndef QR_UI_PROGRESS_DIALOG_H
 #define QR_UI_PROGRESS_DIALOG_H
 
 #include "afx.h"
 #include "twain.h"
 
-// The counter value Cancel leaves.
-static const TW_UINT32 PROGRESS_CANCELLED = 0xFFFF;
+// What a copying loop shares with its dialog: the steps it has taken, and
+// whether the user pressed Cancel. The press is kept apart from the count, so
+// that no count (the 65,535th block's, say) can pass for it.
+struct ProgressCount {
+    TW_UINT32 steps;
+    BOOL cancelled;
+};
 // The caption every copying loop shows.
 #define PROGRESS_TITLE "Image Data Transferring..."
 
@@ -26,7 +31,7 @@ protected:
 
 class ProgressDialog : public CDialog {
 public:
-    explicit ProgressDialog(TW_UINT32 *counter);
+    explicit ProgressDialog(ProgressCount *progress);
     ~ProgressDialog() override;
 
     // Creates the window with `title` as caption; 0 when it cannot be made.
@@ -56,7 +61,7 @@ private:
     int m_nTextX = 0;
     int m_nBarHeight = 0;
     TW_UINT32 m_nLastPercent = 200;
-    TW_UINT32 *m_pCounter;
+    ProgressCount *m_pCounter;
     UINT_PTR m_nTimerID = 0;
     TW_UINT32 m_nFirst = 0;
     TW_UINT32 m_nLast = 0;

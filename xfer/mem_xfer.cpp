@@ -20,7 +20,7 @@
 void *gXferBuffer;
 BOOL gScanFileMode;
 TW_INT16 gScanFileStatus;
-TW_UINT32 gXferProgress;
+ProgressCount gXferProgress;
 ProgressDialog *gpProgressDlg;
 
 static TW_UINT16 gRulerLength;
@@ -65,7 +65,7 @@ static void PrepareScaledXfer() {
 }
 
 void PrepareQueuedXfer() {
-    gXferProgress = 0;
+    gXferProgress = {0, FALSE};
     gBlocksAvailable = (TW_UINT16)gImageQueue.GetCount();
     if (gScaleMode)
         PrepareScaledXfer();
@@ -75,7 +75,7 @@ void PrepareQueuedXfer() {
     gpProgressDlg = new (std::nothrow) ProgressDialog(&gXferProgress);
     if (gpProgressDlg && !ProgressDialog::IsActive()) {
         gpProgressDlg->Open(PROGRESS_TITLE);
-        gpProgressDlg->Begin(gXferProgress, gBlocksAvailable);
+        gpProgressDlg->Begin(gXferProgress.steps, gBlocksAvailable);
     }
     gImageReceived = FALSE;
 }
@@ -100,8 +100,11 @@ TW_INT16 QueueStrip(TW_IMAGEMEMXFER *record, TW_UINT8 *dest, TW_UINT32 capacity)
     int read = info.BytesWritten <= capacity ? gpReadFunc(dest, &info) : 0;
     FreeBlockMemory(&info);
     if (!read) return XFER_FAILED;
-    DescribeStrip(record, RowBytes((TW_UINT32)gImageInfo.ImageWidth, (TW_UINT32)gImageInfo.BitsPerPixel),
-                  (TW_UINT32)gImageInfo.ImageWidth, info.Rows, info.XOffset, info.YOffset, info.BytesWritten);
+    // The strip is the block's rows: what the scan module left behind them
+    // is read past (the spool file stays in step) but not handed over.
+    TW_UINT32 rowBytes = RowBytes((TW_UINT32)gImageInfo.ImageWidth, (TW_UINT16)gImageInfo.BitsPerPixel);
+    DescribeStrip(record, rowBytes, (TW_UINT32)gImageInfo.ImageWidth, info.Rows, info.XOffset, info.YOffset,
+                  info.Rows * rowBytes);
     return gImageQueue.GetCount() == 0 ? XFER_DONE : XFER_MORE;
 }
 
@@ -176,9 +179,9 @@ static bool QueuedStripFits(TW_UINT32 capacity) {
 static TW_INT16 QueuedStrip(TW_UINT32 capacity) {
     TW_UINT8 *dest = static_cast<TW_UINT8 *>(gXferBuffer);
     TW_INT16 status = gScaleMode ? ScaledStrip(&gMemXfer, dest) : QueueStrip(&gMemXfer, dest, capacity);
-    ++gXferProgress;
+    ++gXferProgress.steps;
     PumpMessage();
-    if (gXferProgress == PROGRESS_CANCELLED) {
+    if (gXferProgress.cancelled) {
         DiscardImageData();
         status = XFER_CANCELLED;
     }
@@ -187,8 +190,11 @@ static TW_INT16 QueuedStrip(TW_UINT32 capacity) {
 
 // The scan module fills the application's buffer itself.
 static TW_INT16 DirectStrip(TW_UINT32 capacity) {
+    // An image whose row cannot be sized cannot be described to the application.
+    TW_UINT32 rowBytes = 0;
+    if (!ImageRowBytes(gImageInfo, &rowBytes)) return XFER_FAILED;
     gMemXfer.Compression = TWCP_NONE;
-    gMemXfer.BytesPerRow = RowBytes((TW_UINT32)gImageInfo.ImageWidth, (TW_UINT32)gImageInfo.BitsPerPixel);
+    gMemXfer.BytesPerRow = rowBytes;
     gMemXfer.Columns = (TW_UINT32)gImageInfo.ImageWidth;
     gMemXfer.Memory.Flags = kPointerFlags;
     // Never more than the buffer really holds.

@@ -12,7 +12,8 @@ extern BOOL gScanFileMode;         // the scan module delivers this image as a T
 // What became of writing and opening that file: 0 its strips can be read;
 // kept apart from gXferStatus, which any later transfer overwrites.
 extern TW_INT16 gScanFileStatus;
-extern TW_UINT32 gXferProgress;    // strips delivered; Cancel leaves 0xFFFF
+struct ProgressCount;
+extern ProgressCount gXferProgress;  // strips delivered, and whether Cancel was pressed
 extern ProgressDialog *gpProgressDlg;
 
 // Asks the scan module how it delivers: blocks of `*kilobytes` KB (nonzero

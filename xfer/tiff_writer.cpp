@@ -23,7 +23,13 @@ enum : TW_UINT32 {
     BITS_OFFSET = 174,
     DATA_OFFSET = 180,
 };
-const TW_UINT32 kPixelsPerInch = 114;  // what every file has carried
+// What a file says when the image description gives no resolution: the
+// value every file carried before files carried the scan's own.
+const TW_UINT32 kUnknownPixelsPerInch = 114;
+
+TW_UINT32 PixelsPerInch(TW_FIX32 resolution) {
+    return resolution.Whole > 0 ? (TW_UINT32)resolution.Whole : kUnknownPixelsPerInch;
+}
 
 struct TiffHeader {
     TW_UINT8 bytes[DATA_OFFSET];
@@ -42,11 +48,11 @@ void PutEntry(TW_UINT8 *&at, TW_UINT16 tag, TW_UINT16 type, TW_UINT32 count, TW_
     at += 12;
 }
 
-// The whole front of the file for a W x L image of B bits per pixel.
-void BuildTiffHeader(TiffHeader &h, TW_UINT32 width, TW_UINT32 length, TW_UINT16 bits) {
+// The whole front of the file for a W x L image of B bits per pixel, whose
+// one strip holds `stripBytes`.
+void BuildTiffHeader(TiffHeader &h, TW_UINT32 width, TW_UINT32 length, TW_UINT16 bits, TW_UINT32 stripBytes) {
     memset(h.bytes, 0, sizeof h.bytes);
     bool rgb = bits == 24;
-    TW_UINT32 stripBytes = RowBytes(width, bits) * length;
     h.bytes[0] = h.bytes[1] = 'I';
     PutLE16(h.bytes + 2, 42);
     PutLE32(h.bytes + 4, IFD_OFFSET);
@@ -65,9 +71,10 @@ void BuildTiffHeader(TiffHeader &h, TW_UINT32 width, TW_UINT32 length, TW_UINT16
     PutEntry(entry, 283, TIFF_RATIONAL, 1, YRES_OFFSET);
     PutEntry(entry, 296, TIFF_SHORT, 1, 2);  // inch
     // offset 154: no further directory
-    PutLE32(h.bytes + XRES_OFFSET, kPixelsPerInch);
+    // The image's own resolution, as the application was told it.
+    PutLE32(h.bytes + XRES_OFFSET, PixelsPerInch(gImageInfo.XResolution));
     PutLE32(h.bytes + XRES_OFFSET + 4, 1);
-    PutLE32(h.bytes + YRES_OFFSET, kPixelsPerInch);
+    PutLE32(h.bytes + YRES_OFFSET, PixelsPerInch(gImageInfo.YResolution));
     PutLE32(h.bytes + YRES_OFFSET + 4, 1);
     if (rgb)
         for (int i = 0; i < 3; ++i) PutLE16(h.bytes + BITS_OFFSET + 2 * i, 8);
@@ -89,8 +96,13 @@ bool WriteTiffHeader(HFILE file, TW_UINT32 width, TW_UINT32 length, TW_UINT16 bi
         {YRES_OFFSET, 8, "Error!\nPut TIFF YResolution to file failured."},
         {BITS_OFFSET, 6, "Error!\nPut TIFF BITSofSAMPLES to file failured."},
     };
+    // The strip and the file behind the header must fit their 32-bit fields.
+    TW_UINT32 rowBytes = RowBytes(width, bits), stripBytes = 0, fileBytes = 0;
+    if (rowBytes == 0 || !CheckedProduct(rowBytes, length, &stripBytes) ||
+        !CheckedSum(stripBytes, DATA_OFFSET, &fileBytes))
+        return false;
     TiffHeader header;
-    BuildTiffHeader(header, width, length, bits);
+    BuildTiffHeader(header, width, length, bits, stripBytes);
     for (const Piece &piece : pieces) {
         if (!WriteAll(file, header.bytes + piece.offset, piece.bytes)) {
             AfxMessageBox(piece.message);
@@ -104,10 +116,17 @@ bool IsTiffDepth(int bits) { return bits == 1 || bits == 8 || bits == 24; }
 
 const char kBitmapFailure[] = "Error!\nPut TIFF BITMAP to file failured.";
 
-// Blocks go out whole, whatever their size; a block that cannot be read
-// back counts as a short write.
+struct BlockOutput {
+    HFILE file;
+    TW_UINT32 rowBytes;
+};
+
+// A block's rows go out; whatever the scan module left behind them in the
+// block is not part of the image. A block that cannot be read back counts
+// as a short write.
 bool WriteBlockData(void *context, const MBInfo &block, const TW_UINT8 *data) {
-    if (data && WriteAll(*static_cast<HFILE *>(context), data, block.BytesWritten)) return true;
+    const BlockOutput &output = *static_cast<const BlockOutput *>(context);
+    if (data && WriteAll(output.file, data, block.Rows * output.rowBytes)) return true;
     AfxMessageBox(kBitmapFailure);
     return false;
 }
@@ -141,7 +160,8 @@ TW_INT16 WriteTiffFromQueue(HFILE file) {
                          (TW_UINT16)gImageInfo.BitsPerPixel))
         return XFER_FAILED;
 
-    return CopyQueuedBlocks(WriteBlockData, &file);
+    BlockOutput output = {file, RowBytes((TW_UINT32)gImageInfo.ImageWidth, (TW_UINT16)gImageInfo.BitsPerPixel)};
+    return CopyQueuedBlocks(WriteBlockData, &output);
 }
 
 TW_INT16 WriteTiffScaled(HFILE file) {

@@ -15,6 +15,11 @@
 //   at the current position; our code never relies on that, and a zero-length
 //   write that silently truncated would hide a size computed as 0 by mistake.)
 // - Opening a folder as a file fails with ERROR_ACCESS_DENIED, as on Win32.
+// - FILE_FLAG_DELETE_ON_CLOSE removes the file's name at once: the open
+//   descriptor keeps the file until it closes, whether the process closes it
+//   or dies.
+// - A process handle (OpenProcess) is a descriptor of the process's /proc
+//   folder, tracked like a file so that CloseHandle takes it.
 #include "kernel_internal.h"
 
 #include <errno.h>
@@ -445,6 +450,8 @@ WINBASEAPI HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, void *secu
             SetLastError(ERROR_FILE_EXISTS); // O_NOFOLLOW met a link
         return INVALID_HANDLE_VALUE;
     }
+    if (flags & FILE_FLAG_DELETE_ON_CLOSE)
+        unlink(native.c_str());
     bool reportsExisting = disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS;
     SetLastError(reportsExisting && existed ? ERROR_ALREADY_EXISTS : NO_ERROR);
     return reinterpret_cast<HANDLE>(static_cast<intptr_t>(file));
@@ -535,4 +542,47 @@ WINBASEAPI DWORD GetFileAttributesA(LPCSTR path)
     if (name.size() > 1 && name[0] == '.' && name != "..")
         attributes |= FILE_ATTRIBUTE_HIDDEN;
     return attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+}
+
+WINBASEAPI HANDLE OpenProcess(DWORD access, BOOL inherit, DWORD processId)
+{
+    (void)access;
+    (void)inherit;
+    std::string folder = "/proc/" + std::to_string(processId);
+    int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        SetLastError(ERROR_INVALID_PARAMETER); // no such process, as Win32 says
+        return nullptr;
+    }
+    if (!track_file(fd)) {
+        close(fd);
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
+    return reinterpret_cast<HANDLE>(static_cast<intptr_t>(fd));
+}
+
+// A process runs while its /proc folder still answers and it is no zombie.
+// Its real exit code is not kept: an ended process reports 0.
+WINBASEAPI BOOL GetExitCodeProcess(HANDLE process, DWORD *exitCode)
+{
+    intptr_t fd = reinterpret_cast<intptr_t>(process);
+    if (!exitCode || fd < 0 || fd > INT_MAX || !is_tracked(static_cast<int>(fd))) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    *exitCode = 0;
+    int stat = openat(static_cast<int>(fd), "stat", O_RDONLY | O_CLOEXEC);
+    if (stat < 0)
+        return TRUE;
+    char text[512];
+    ssize_t got = read(stat, text, sizeof text - 1);
+    close(stat);
+    text[got > 0 ? got : 0] = '\0';
+    // "pid (name) S ...": the state follows the last ')'.
+    const char *end = strrchr(text, ')');
+    char state = end && end[1] == ' ' ? end[2] : 'X';
+    if (state != 'Z' && state != 'X' && state != 'x')
+        *exitCode = STILL_ACTIVE;
+    return TRUE;
 }

@@ -131,3 +131,21 @@ TEST_F(CancelDuringCopy, ReleaseOutsideTheButtonDoesNotCancel) {
     EXPECT_TRUE(gUser.pressed);
     TakeDib(dib);
 }
+
+// The 65,535th step of a copy is a step like any other, not a Cancel press.
+class ManySteps : public TransferTest {};
+
+TEST_F(ManySteps, ImageOf65536OneRowBlocksIsCopiedWhole) {
+    for (Road road : {Road::Native, Road::Memory}) {  // the block copy, and a strip per block
+        SCOPED_TRACE(RoadName(road));
+        ScriptQueued(4, 1, 8, 1, 1);
+        sm_->uniformBlocks = 65536;
+        sm_->uniformRows = 1;
+        scanned_ = PatternImage(4, 65536, 8);
+        Announce();
+        Bytes delivered;
+        ASSERT_EQ(TransferBy(road, &delivered), TWRC_XFERDONE);
+        EXPECT_TRUE(delivered == (road == Road::Native ? ExpectedDib(scanned_, 300, 300) : scanned_.Joined()));
+        UnloadSource();
+    }
+}

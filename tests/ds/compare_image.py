@@ -1,12 +1,13 @@
 """Decodes a BMP or TIFF with decoders of its own and compares it, pixel by
 pixel, with the rows the test expects.
 
-    compare_image.py FILE RAW WIDTH LENGTH BITS [--tiffinfo PATH --tiffdump PATH]
+    compare_image.py FILE RAW WIDTH LENGTH BITS [--tiffinfo PATH --tiffdump PATH] [--dpi X Y]
 
 RAW holds the expected rows top-down, unpadded: 1-bit pixels packed from the
 high bit (1 is white), 8-bit grey bytes, 24-bit red, green, blue. Pillow
 decodes every file; a TIFF is also read by libtiff: tiffdump for its
-directory, tiffinfo -d for its strip. Exit status 0 when all agree.
+directory, tiffinfo -d for its strip. With --dpi, both must also report that
+resolution in pixels per inch. Exit status 0 when all agree.
 """
 import argparse
 import re
@@ -40,7 +41,17 @@ def decoded_pixels(path, bits):
     with Image.open(path) as image:
         image.load()
         mode = "RGB" if bits == 24 else "L"
-        return image.size, list(image.convert(mode).getdata())
+        return image.size, list(image.convert(mode).getdata()), image.info.get("dpi")
+
+
+def check_resolution(path, pillow_dpi, dpi, tiffinfo):
+    if pillow_dpi is None or tuple(round(v) for v in pillow_dpi) != tuple(dpi):
+        return f"Pillow: resolution {pillow_dpi}, expected {tuple(dpi)}"
+    if tiffinfo:
+        wanted = f"Resolution: {dpi[0]}, {dpi[1]} pixels/inch"
+        if wanted not in run(tiffinfo, path):
+            return f"tiffinfo: no '{wanted}'"
+    return None
 
 
 def compare(what, got, want, width):
@@ -98,12 +109,13 @@ def main():
     parser.add_argument("bits", type=int, choices=(1, 8, 24))
     parser.add_argument("--tiffinfo")
     parser.add_argument("--tiffdump")
+    parser.add_argument("--dpi", type=int, nargs=2)
     args = parser.parse_args()
 
     with open(args.raw, "rb") as f:
         raw = f.read()
     want = expected_pixels(raw, args.width, args.length, args.bits)
-    size, got = decoded_pixels(args.file, args.bits)
+    size, got, pillow_dpi = decoded_pixels(args.file, args.bits)
     if size != (args.width, args.length):
         sys.exit(f"Pillow: size {size}, expected {(args.width, args.length)}")
     problem = compare("Pillow", got, want, args.width)
@@ -114,6 +126,8 @@ def main():
             sys.exit("a TIFF needs --tiffinfo and --tiffdump")
         problem = check_with_libtiff(args.file, raw, args.width, args.length, args.bits,
                                      args.tiffinfo, args.tiffdump)
+    if not problem and args.dpi:
+        problem = check_resolution(args.file, pillow_dpi, args.dpi, args.tiffinfo if is_tiff else None)
     if problem:
         sys.exit(problem)
 

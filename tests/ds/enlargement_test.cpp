@@ -47,7 +47,7 @@ TEST_P(Enlargement, EveryTransferShowsTheCentredSourcePixel) {
     EXPECT_EQ(ProbeState(), 700);
     Bytes expected = road == Road::Native ? ExpectedDib(enlarged, ratio.requested, ratio.requested)
                      : road == Road::Bmp  ? ExpectedBmp(enlarged, ratio.requested, ratio.requested)
-                     : road == Road::Tiff ? ExpectedTiff(enlarged)
+                     : road == Road::Tiff ? ExpectedTiff(enlarged, ratio.requested, ratio.requested)
                                           : enlarged.Joined();
     ASSERT_EQ(delivered.size(), expected.size());
     EXPECT_TRUE(delivered == expected) << "first difference at byte "
@@ -143,7 +143,7 @@ TEST_F(EnlargedImage, RequestBelowTheScanIsDeliveredAsScanned) {
         Bytes delivered;
         ASSERT_EQ(TransferBy(road, &delivered), TWRC_XFERDONE);
         EXPECT_TRUE(delivered == (road == Road::Native ? ExpectedDib(scanned_, 600, 300)
-                                  : road == Road::Tiff ? ExpectedTiff(scanned_)
+                                  : road == Road::Tiff ? ExpectedTiff(scanned_, 600, 300)
                                                        : scanned_.Joined()));
         UnloadSource();
     }
@@ -175,7 +175,7 @@ TEST_F(EnlargedImage, SpooledSourceLinesAreReadBackInOrder) {
         Bytes delivered;
         ASSERT_EQ(TransferBy(road, &delivered), TWRC_XFERDONE);
         EXPECT_TRUE(delivered == (road == Road::Native ? ExpectedDib(enlarged, 450, 450)
-                                  : road == Road::Tiff ? ExpectedTiff(enlarged)
+                                  : road == Road::Tiff ? ExpectedTiff(enlarged, 450, 450)
                                                        : enlarged.Joined()));
         EXPECT_TRUE(TempEntries().empty());
         UnloadSource();
@@ -192,7 +192,7 @@ TEST_F(EnlargedImage, RowsOfMoreThan64KiB) {
         Bytes delivered;
         ASSERT_EQ(TransferBy(road, &delivered), TWRC_XFERDONE);
         EXPECT_TRUE(delivered == (road == Road::Native ? ExpectedDib(enlarged, 600, 600)
-                                  : road == Road::Tiff ? ExpectedTiff(enlarged)
+                                  : road == Road::Tiff ? ExpectedTiff(enlarged, 600, 600)
                                                        : enlarged.Joined()));
         UnloadSource();
     }

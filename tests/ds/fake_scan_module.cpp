@@ -2,6 +2,7 @@
 // left out (FAKESM_PARTIAL) to test a module that lacks them.
 #include "fake_scan_module.h"
 
+#include <signal.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <string.h>
@@ -137,8 +138,14 @@ SM_EXPORT int Button_Scan() {
     return 0;
 }
 
+static int BlockCount() { return gState.uniformBlocks ? gState.uniformBlocks : gState.blockCount; }
+static TW_UINT32 RowsOfBlock(int index) {
+    return (TW_UINT32)(gState.uniformBlocks ? gState.uniformRows : gState.blockRows[index]);
+}
+
 // Rows of the image before block `index`.
 static TW_UINT32 RowsBefore(int index) {
+    if (gState.uniformBlocks) return (TW_UINT32)index * (TW_UINT32)gState.uniformRows;
     TW_UINT32 rows = 0;
     for (int i = 0; i < index; ++i) rows += (TW_UINT32)gState.blockRows[i];
     return rows;
@@ -155,20 +162,22 @@ static void WritePatternRows(TW_UINT8 *out, TW_UINT32 first, TW_UINT32 rows, TW_
 
 // Reception of an image of open length: the scripted blocks.
 static TW_INT16 DeliverBlock(int index, TW_IMAGEMEMXFER *request, void *buffer) {
-    if (index >= gState.blockCount) return SM_FAILED;
+    if (index >= BlockCount()) return SM_FAILED;
+    if (gState.freezeAtBlock && index == gState.freezeAtBlock) raise(SIGSTOP);
     TW_UINT32 first = RowsBefore(index);
-    TW_UINT32 rows = (TW_UINT32)gState.blockRows[index];
+    TW_UINT32 rows = RowsOfBlock(index);
     WritePatternRows(static_cast<TW_UINT8 *>(buffer), first, rows, request->BytesPerRow);
+    memset(static_cast<TW_UINT8 *>(buffer) + rows * request->BytesPerRow, 0xEE, gState.blockSlack);
     request->Rows = rows;
     request->XOffset = 0;
     request->YOffset = first;
-    request->BytesWritten = rows * request->BytesPerRow;
+    request->BytesWritten = rows * request->BytesPerRow + gState.blockSlack;
     if (index == 0 && gState.firstBlockBytes) request->BytesWritten = gState.firstBlockBytes;
     if (gState.rowBytesClaimed) {
         request->BytesPerRow = gState.rowBytesClaimed;
         request->BytesWritten = rows * gState.rowBytesClaimed;
     }
-    return index + 1 == gState.blockCount ? SM_DONE : SM_MORE;
+    return index + 1 == BlockCount() ? SM_DONE : SM_MORE;
 }
 
 // An image of known length: as many whole rows as Memory.Length holds.

@@ -26,6 +26,10 @@ struct FakeScanModuleState {
     TW_UINT32 blockKilobytes;   // what CkUseBufXfer reports
     int blockRows[256];         // rows in each block, in order
     int blockCount;
+    int uniformBlocks;          // when nonzero, that many blocks of uniformRows rows replace blockRows
+    int uniformRows;
+    TW_UINT32 blockSlack;       // bytes each block holds past its rows (0xEE), counted in BytesWritten
+    int freezeAtBlock;          // when nonzero, the process stops itself (SIGSTOP) at this block
     int stopAtBlock;            // index of the block answered with stopStatus; -1 none
     TW_INT16 stopStatus;
     TW_UINT32 firstBlockBytes;  // when nonzero, BytesWritten claimed for block 0

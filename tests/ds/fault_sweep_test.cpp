@@ -167,7 +167,7 @@ protected:
         case Road::Bmp:
             return ExpectedBmp(image, xDpi, yDpi);
         case Road::Tiff:
-            return ExpectedTiff(image);
+            return ExpectedTiff(image, xDpi, yDpi);
         default:
             return image.Joined();
         }

@@ -14,7 +14,8 @@ class FileTransfer : public TransferTest {
 protected:
     // Transfers into `name` and checks the file byte for byte, then with
     // the independent decoders; the file is removed afterwards.
-    void ExpectFile(const std::string &name, TW_UINT16 format, const Bytes &expected, const Image &image) {
+    void ExpectFile(const std::string &name, TW_UINT16 format, const Bytes &expected, const Image &image,
+                    int dpi = 0) {
         std::string path = Scratch(name);
         ASSERT_EQ(FileXfer(path, format), TWRC_XFERDONE);
         EXPECT_EQ(ProbeState(), 700);
@@ -23,7 +24,7 @@ protected:
         EXPECT_TRUE(written == expected) << "first difference at byte "
                                          << std::mismatch(written.begin(), written.end(), expected.begin()).first -
                                                 written.begin();
-        ExpectDecodesTo(path, image);
+        ExpectDecodesTo(path, image, dpi);
         fs::remove(path);
     }
     long FileWritesDuring(const std::function<void()> &work) {
@@ -101,13 +102,13 @@ TEST_F(FileTransfer, ShortBmpWriteFailsAndLeavesNoFile) {
     }
 }
 
-TEST_F(FileTransfer, QueuedImageAsTiffHasTheFixedLayout) {
+TEST_F(FileTransfer, QueuedImageAsTiffHasTheFixedLayoutAndTheScansResolution) {
     for (const Depth &d : kDepths) {
         SCOPED_TRACE(d.bits);
         ScriptQueued(d.width, d.length, d.bits, 4);
-        ScanAt(600, 0);  // the file says 114 dpi whatever the scan
+        ScanAt(600, 0);
         Announce();
-        ExpectFile("image.tif", TWFF_TIFF, ExpectedTiff(scanned_), scanned_);
+        ExpectFile("image.tif", TWFF_TIFF, ExpectedTiff(scanned_, 600, 600), scanned_, 600);
         UnloadSource();
     }
 }
@@ -122,7 +123,7 @@ TEST_F(FileTransfer, TiffFromSpooledAndLargeBlocks) {
         ScriptQueued(1000, 3 * 200, 24, rowsPerBlock[i], kilobytes[i]);
         Announce();
         EXPECT_FALSE(TempEntries().empty());
-        ExpectFile("large.tif", TWFF_TIFF, ExpectedTiff(scanned_), scanned_);
+        ExpectFile("large.tif", TWFF_TIFF, ExpectedTiff(scanned_, 300, 300), scanned_);
         UnloadSource();
     }
 }
@@ -144,7 +145,7 @@ TEST_F(FileTransfer, ShortTiffHeaderFailsAndKeepsTheImage) {
         EXPECT_EQ(messages_.back(), messages[piece - 1]);
         EXPECT_FALSE(fs::exists(Scratch("short.tif")));
         // Nothing of the image was taken: a second attempt writes it all.
-        ExpectFile("short.tif", TWFF_TIFF, ExpectedTiff(scanned_), scanned_);
+        ExpectFile("short.tif", TWFF_TIFF, ExpectedTiff(scanned_, 300, 300), scanned_);
         UnloadSource();
     }
 }
@@ -181,7 +182,7 @@ TEST_F(FileTransfer, FileThatCannotBeCreatedFailsAndKeepsTheImage) {
     EXPECT_EQ(FileXfer(Scratch("no-such-folder/image.tif"), TWFF_TIFF), TWRC_FAILURE);
     EXPECT_EQ(Status(), TWCC_OPERATIONERROR);
     EXPECT_TRUE(Shown("Error!\n Cannot Create File."));
-    ExpectFile("image.tif", TWFF_TIFF, ExpectedTiff(scanned_), scanned_);
+    ExpectFile("image.tif", TWFF_TIFF, ExpectedTiff(scanned_, 300, 300), scanned_);
 }
 
 TEST_F(FileTransfer, FailedReceptionEndsTheTransferWithNoFile) {

@@ -97,7 +97,7 @@ Bytes ExpectedBmp(const Image &image, int xDpi, int yDpi) {
     return bmp;
 }
 
-Bytes ExpectedTiff(const Image &image) {
+Bytes ExpectedTiff(const Image &image, int xDpi, int yDpi) {
     bool rgb = image.bits == 24;
     uint32_t stripBytes = (uint32_t)(image.RowBytes() * image.length);
     Bytes tiff(180, 0);
@@ -132,9 +132,9 @@ Bytes ExpectedTiff(const Image &image) {
         else
             Put32(tiff, at + 8, entries[i].value);
     }
-    Put32(tiff, 158, 114);
+    Put32(tiff, 158, xDpi > 0 ? (uint32_t)xDpi : 114u);  // 114 when the scan has none
     Put32(tiff, 162, 1);
-    Put32(tiff, 166, 114);
+    Put32(tiff, 166, yDpi > 0 ? (uint32_t)yDpi : 114u);
     Put32(tiff, 170, 1);
     if (rgb)
         for (int i = 0; i < 3; ++i) Put16(tiff, 174 + 2 * (size_t)i, 8);
@@ -162,7 +162,8 @@ static int Run(const std::string &command, std::string *output) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-std::string DecodeAndCompare(const std::string &file, const Image &expected, const std::string &scratchFolder) {
+std::string DecodeAndCompare(const std::string &file, const Image &expected, const std::string &scratchFolder,
+                             int dpi) {
     if (std::string(QR_SYSTEM_PYTHON).empty() || std::string(QR_TIFFINFO).empty() ||
         std::string(QR_TIFFDUMP).empty())
         return "the decoders are missing: install python3-pil (for /usr/bin/python3) and libtiff-tools";
@@ -172,6 +173,7 @@ std::string DecodeAndCompare(const std::string &file, const Image &expected, con
                           raw + "' " + std::to_string(expected.width) + " " + std::to_string(expected.length) +
                           " " + std::to_string(expected.bits) + " --tiffinfo '" + QR_TIFFINFO +
                           "' --tiffdump '" + QR_TIFFDUMP + "'";
+    if (dpi > 0) command += " --dpi " + std::to_string(dpi) + " " + std::to_string(dpi);
     std::string output;
     int status = Run(command, &output);
     remove(raw.c_str());

@@ -31,15 +31,18 @@ Image Enlarged(const Image &source, int num, int den);
 // The packed bitmap of the native transfer, and the BMP file around it.
 Bytes ExpectedDib(const Image &image, int xDpi, int yDpi);
 Bytes ExpectedBmp(const Image &image, int xDpi, int yDpi);
-// The TIFF file of the file transfer: the fixed 180-byte front, then the rows.
-Bytes ExpectedTiff(const Image &image);
+// The TIFF file of the file transfer: the fixed 180-byte front, then the rows;
+// its resolution that of the scan (114 dpi when the scan reports none).
+Bytes ExpectedTiff(const Image &image, int xDpi, int yDpi);
 
 Bytes ReadFileBytes(const std::string &path);
 void WriteFileBytes(const std::string &path, const Bytes &bytes);
 
 // Decodes `file` with Pillow (and a TIFF with libtiff's tiffinfo and
-// tiffdump too) and compares every pixel with `expected`. Empty when they
-// agree, else what the decoders said.
-std::string DecodeAndCompare(const std::string &file, const Image &expected, const std::string &scratchFolder);
+// tiffdump too) and compares every pixel with `expected`, and, when `dpi` is
+// given, the resolution they report. Empty when they agree, else what the
+// decoders said.
+std::string DecodeAndCompare(const std::string &file, const Image &expected, const std::string &scratchFolder,
+                             int dpi = 0);
 
 #endif

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -53,11 +55,16 @@ protected:
         EXPECT_EQ(LiveHandles(), baseline_);
         EXPECT_TRUE(TempEntries().empty());
     }
-    // The spool file's size, or -1 when there is none.
+    // The size of the spool file the source holds open, or -1 when it holds
+    // none. It has no name by then: it is found among this process's open
+    // files.
     long SpoolSize() {
-        for (const std::string &entry : TempEntries())
-            if (entry.find("QRX5168.TMP") != std::string::npos)
-                return (long)fs::file_size(folder_ + "/tmp/" + entry);
+        for (const auto &fd : fs::directory_iterator("/proc/self/fd")) {
+            std::error_code error;
+            fs::path target = fs::read_symlink(fd.path(), error);
+            if (!error && target.string().find("QRX5168.TMP") != std::string::npos)
+                return (long)fs::file_size(fd.path(), error);
+        }
         return -1;
     }
     bool Shown(const std::string &text) const {
@@ -110,11 +117,14 @@ TEST_F(Reception, LargeBlocksAreSpooledFromTheFirst) {
 TEST_F(Reception, SpoolFileLivesInAPrivateFolderOfItsOwn) {
     ScriptBlocks(1000, 10, 65, 64);
     Announce();
+    // The folder, and in it a file that is open but already has no name:
+    // nothing can outlive the process.
     std::vector<std::string> entries = TempEntries();
-    ASSERT_EQ(entries.size(), 2u);
+    ASSERT_EQ(entries.size(), 1u);
     std::string folder = folder_ + "/tmp/" + entries[0];
     EXPECT_TRUE(fs::is_directory(folder)) << folder;
     EXPECT_EQ(fs::status(folder).permissions() & fs::perms::all, fs::perms::owner_all);
+    EXPECT_EQ(SpoolSize(), 2 * 65000);
 }
 
 TEST_F(Reception, AnExistingFolderOrLinkIsNeverUsed) {
@@ -282,4 +292,31 @@ TEST_F(Reception, UnloadingWithAQueuedImageReportsAndFreesIt) {
     EXPECT_TRUE(Shown("There are still 12 Memory Blocks in ImageQueue, program may have problems!!!\n"
                       "Some MB of Global Heap maynot been freed or unlocked!!!"));
     ExpectNothingLeft();
+}
+
+TEST_F(Reception, SpoolOfAProcessKilledMidwayIsGoneOnceTheNextSourceStarts) {
+    std::string ours = folder_ + "/tmp/QRVM" + ToHex(getpid()) + "-77";  // a live process's folder
+    fs::create_directory(ours);
+    ScriptBlocks(1000, 12, 65, 64);
+    sm_->freezeAtBlock = 10;  // two blocks spooled, then the child stops itself
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        Announce();
+        _exit(1);  // never reached: the child is killed at block 10
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, WUNTRACED), child);
+    ASSERT_TRUE(WIFSTOPPED(status));
+    std::string spoolFolder = "QRVM" + ToHex(child) + "-1";
+    EXPECT_TRUE(fs::is_directory(folder_ + "/tmp/" + spoolFolder));
+    EXPECT_FALSE(fs::exists(folder_ + "/tmp/" + spoolFolder + "/QRX5168.TMP")) << "the spool file has a name";
+    kill(child, SIGKILL);
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+
+    sm_->freezeAtBlock = 0;
+    LoadSource();
+    std::vector<std::string> left = TempEntries();
+    EXPECT_TRUE(left == std::vector<std::string>{fs::path(ours).filename().string()}) << left.size();
+    fs::remove(ours);
 }

@@ -139,3 +139,55 @@ TEST_F(UntrustedAnswers, ScanModuleFileIsDeletedByItsOwnNameNotTheSetUpsNewOne) 
         UnloadSource();
     }
 }
+
+TEST_F(UntrustedAnswers, WidthWhoseRowWouldWrapAt32BitsIsRefused) {
+    // 1,431,655,766 pixels of 24 bits: a row of 4,294,967,298 bytes, which
+    // cut to 32 bits would be 2, and the copies would run 4 GB past it.
+    const TW_INT32 kHostileWidth = 1431655766;
+    for (bool queued : {true, false}) {
+        for (Road road : {Road::Native, Road::Tiff, Road::Memory}) {
+            if (!queued && road != Road::Memory) continue;  // the scan module makes those itself
+            SCOPED_TRACE(std::string(RoadName(road)) + (queued ? " queued" : " direct"));
+            if (queued)
+                ScriptQueued(10, 4, 24, 1);
+            else
+                ScriptDirect(10, 4, 24);
+            sm_->imageInfo.ImageWidth = kHostileWidth;
+            Announce();
+            EXPECT_EQ(sm_->blocksDelivered, 0) << "blocks asked for an image that cannot be sized";
+            Bytes delivered;
+            TW_UINT16 rc = TransferBy(road, &delivered);
+            EXPECT_TRUE(rc == TWRC_FAILURE || rc == TWRC_CANCEL) << rc;
+            EXPECT_TRUE(delivered.empty());
+            EndXfer();
+            UnloadSource();
+        }
+    }
+}
+
+TEST_F(UntrustedAnswers, BytesLeftBehindTheRowsOfABlockAreNotPartOfTheImage) {
+    struct Case {
+        const char *what;
+        int width, length, bits, rowsPerBlock;
+        TW_UINT32 kilobytes;
+    } const cases[] = {
+        {"in memory", 37, 30, 8, 7, 1},
+        {"spooled", 1000, 12 * 21, 24, 21, 64},  // four of twelve blocks in the spool file
+    };
+    for (const Case &c : cases) {
+        for (Road road : {Road::Native, Road::Bmp, Road::Tiff, Road::Memory}) {
+            SCOPED_TRACE(std::string(RoadName(road)) + " " + c.what);
+            ScriptQueued(c.width, c.length, c.bits, c.rowsPerBlock, c.kilobytes);
+            sm_->blockSlack = 13;
+            Announce();
+            Bytes delivered;
+            ASSERT_EQ(TransferBy(road, &delivered), TWRC_XFERDONE);
+            Bytes expected = road == Road::Native ? ExpectedDib(scanned_, 300, 300)
+                             : road == Road::Bmp  ? ExpectedBmp(scanned_, 300, 300)
+                             : road == Road::Tiff ? ExpectedTiff(scanned_, 300, 300)
+                                                  : scanned_.Joined();
+            EXPECT_TRUE(delivered == expected);
+            UnloadSource();
+        }
+    }
+}

@@ -148,8 +148,8 @@ TW_UINT16 TransferTest::TransferBy(Road road, Bytes *delivered) {
     }
 }
 
-void TransferTest::ExpectDecodesTo(const std::string &path, const Image &image) {
-    EXPECT_EQ(DecodeAndCompare(path, image, folder_), "") << path;
+void TransferTest::ExpectDecodesTo(const std::string &path, const Image &image, int dpi) {
+    EXPECT_EQ(DecodeAndCompare(path, image, folder_, dpi), "") << path;
 }
 
 bool TransferTest::Shown(const std::string &text) const {

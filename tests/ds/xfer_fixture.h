@@ -49,8 +49,9 @@ protected:
 
     // A path outside the data source's temporary folder.
     std::string Scratch(const std::string &name) const { return folder_ + "/" + name; }
-    // The file decoded by Pillow (and libtiff for a TIFF) shows `image`.
-    void ExpectDecodesTo(const std::string &path, const Image &image);
+    // The file decoded by Pillow (and libtiff for a TIFF) shows `image`, at
+    // `dpi` when it is given.
+    void ExpectDecodesTo(const std::string &path, const Image &image, int dpi = 0);
     bool Shown(const std::string &text) const;
 
     Image scanned_;  // what the fake scanner delivers

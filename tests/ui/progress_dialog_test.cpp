@@ -56,11 +56,11 @@ protected:
         return out;
     }
     long windowsBefore_ = 0, contextsBefore_ = 0;
-    TW_UINT32 counter_ = 0;
+    ProgressCount progress_ = {};
 };
 
 TEST_F(Progress, OpensCentredAndTopmostWithTheTransferCaption) {
-    ProgressDialog dialog(&counter_);
+    ProgressDialog dialog(&progress_);
     ASSERT_EQ(dialog.Open(PROGRESS_TITLE), 1);
     char caption[64];
     GetWindowTextA(dialog.m_hWnd, caption, sizeof caption);
@@ -82,7 +82,7 @@ TEST_F(Progress, OpensCentredAndTopmostWithTheTransferCaption) {
 }
 
 TEST_F(Progress, DrawsOnlyWhenTheWholePercentageChanges) {
-    ProgressDialog dialog(&counter_);
+    ProgressDialog dialog(&progress_);
     dialog.Open(PROGRESS_TITLE);
     ASSERT_EQ(dialog.Begin(0, 1000), 1);
     EXPECT_TRUE(ProgressDialog::IsActive());
@@ -109,7 +109,7 @@ TEST_F(Progress, DrawsOnlyWhenTheWholePercentageChanges) {
 }
 
 TEST_F(Progress, EndShowsTheEndOnceAndClosesTheWindow) {
-    ProgressDialog dialog(&counter_);
+    ProgressDialog dialog(&progress_);
     dialog.Open(PROGRESS_TITLE);
     dialog.Begin(0, 4);
     HWND bar = Bar(dialog);
@@ -121,7 +121,7 @@ TEST_F(Progress, EndShowsTheEndOnceAndClosesTheWindow) {
     EXPECT_FALSE(IsWindow(dialog.m_hWnd));
     EXPECT_FALSE(ProgressDialog::IsActive());
 
-    ProgressDialog done(&counter_);
+    ProgressDialog done(&progress_);
     done.Open(PROGRESS_TITLE);
     done.Begin(0, 4);
     done.Update(4);
@@ -134,7 +134,7 @@ TEST_F(Progress, EndShowsTheEndOnceAndClosesTheWindow) {
 }
 
 TEST_F(Progress, CountsPastTheEndShowAboveAHundredWithTheWholeBarDone) {
-    ProgressDialog dialog(&counter_);
+    ProgressDialog dialog(&progress_);
     dialog.Open(PROGRESS_TITLE);
     dialog.Begin(0, 200);
     dialog.Update(0xFFFF);
@@ -146,10 +146,10 @@ TEST_F(Progress, CountsPastTheEndShowAboveAHundredWithTheWholeBarDone) {
 }
 
 TEST_F(Progress, TimerRedrawsFromTheCounter) {
-    ProgressDialog dialog(&counter_);
+    ProgressDialog dialog(&progress_);
     dialog.Open(PROGRESS_TITLE);
     dialog.Begin(0, 10);
-    counter_ = 7;
+    progress_.steps = 7;
     Sleep(150);
     PumpAll();
     EXPECT_STREQ(Drawn(dialog).text, "70%");
@@ -157,10 +157,10 @@ TEST_F(Progress, TimerRedrawsFromTheCounter) {
 }
 
 TEST_F(Progress, OnlyOneRunsAtATime) {
-    ProgressDialog first(&counter_);
+    ProgressDialog first(&progress_);
     first.Open(PROGRESS_TITLE);
     ASSERT_EQ(first.Begin(0, 10), 1);
-    TW_UINT32 other = 0;
+    ProgressCount other = {};
     ProgressDialog second(&other);
     second.Open(PROGRESS_TITLE);
     EXPECT_EQ(second.Begin(0, 10), 0);
@@ -170,7 +170,7 @@ TEST_F(Progress, OnlyOneRunsAtATime) {
 }
 
 TEST_F(Progress, WithoutATimerItTellsTheUserAndDrawsNothing) {
-    ProgressDialog dialog(&counter_);
+    ProgressDialog dialog(&progress_);
     dialog.Open(PROGRESS_TITLE);
     WinLayer_FailNthSetTimer(1);
     EXPECT_EQ(dialog.Begin(0, 10), 0);
@@ -180,20 +180,21 @@ TEST_F(Progress, WithoutATimerItTellsTheUserAndDrawsNothing) {
 }
 
 TEST_F(Progress, ClickOnCancelMarksTheCounter) {
-    ProgressDialog dialog(&counter_);
+    ProgressDialog dialog(&progress_);
     dialog.Open(PROGRESS_TITLE);
     dialog.Begin(0, 10);
-    counter_ = 3;
+    progress_.steps = 3;
     POINT cancel = CentreOf(GetDlgItem(dialog.m_hWnd, IDCANCEL));
     ASSERT_TRUE(WinLayer_PostMouseInput(WM_LBUTTONDOWN, cancel.x, cancel.y));
     PumpAll();
     ASSERT_TRUE(WinLayer_PostMouseInput(WM_LBUTTONUP, cancel.x, cancel.y));
     PumpAll();
-    EXPECT_EQ(counter_, PROGRESS_CANCELLED);
+    EXPECT_TRUE(progress_.cancelled);
+    EXPECT_NE(progress_.steps, 0xFFFFu);  // the press never shows as a count
 }
 
 TEST_F(Progress, PressReleasedOutsideCancelDoesNotCancel) {
-    ProgressDialog dialog(&counter_);
+    ProgressDialog dialog(&progress_);
     dialog.Open(PROGRESS_TITLE);
     dialog.Begin(0, 10);
     POINT cancel = CentreOf(GetDlgItem(dialog.m_hWnd, IDCANCEL));
@@ -201,27 +202,27 @@ TEST_F(Progress, PressReleasedOutsideCancelDoesNotCancel) {
     PumpAll();
     WinLayer_PostMouseInput(WM_LBUTTONUP, cancel.x + 300, cancel.y + 300);
     PumpAll();
-    EXPECT_EQ(counter_, 0u);
+    EXPECT_FALSE(progress_.cancelled);
     EXPECT_EQ(GetCapture(), dialog.m_hWnd);  // taken back for the next press
 }
 
 TEST_F(Progress, ClicksElsewhereReachNoOtherWindow) {
     HWND other = CreateWindowExA(0, "BUTTON", "other", WS_POPUP | WS_VISIBLE, 0, 0, 40, 20, nullptr, nullptr,
                                  nullptr, nullptr);
-    ProgressDialog dialog(&counter_);
+    ProgressDialog dialog(&progress_);
     dialog.Open(PROGRESS_TITLE);
     dialog.Begin(0, 10);
     WinLayer_PostMouseInput(WM_LBUTTONDOWN, 5, 5);
     PumpAll();
     EXPECT_EQ(GetCapture(), dialog.m_hWnd);
-    EXPECT_EQ(counter_, 0u);
+    EXPECT_FALSE(progress_.cancelled);
     dialog.End();
     DestroyWindow(other);
 }
 
 TEST_F(Progress, DestroyedWhileRunningFreesTheTimerAndTheFlag) {
     {
-        ProgressDialog dialog(&counter_);
+        ProgressDialog dialog(&progress_);
         dialog.Open(PROGRESS_TITLE);
         dialog.Begin(0, 10);
     }
@@ -233,7 +234,7 @@ TEST_F(Progress, TerminalShowsTheBarInPlace) {
     ASSERT_EQ(pipe(pipeEnds), 0);
     WinLayer_SetTerminalDisplay(pipeEnds[1]);
     {
-        ProgressDialog dialog(&counter_);
+        ProgressDialog dialog(&progress_);
         dialog.Open(PROGRESS_TITLE);
         dialog.Begin(0, 4);
         dialog.Update(2);

@@ -60,11 +60,11 @@ bool SaveWindow(HWND window, const char *path) {
 }
 
 bool ProgressPicture(const char *path) {
-    TW_UINT32 counter = 0;
-    ProgressDialog dialog(&counter);
+    ProgressCount progress = {};
+    ProgressDialog dialog(&progress);
     if (!dialog.Open(PROGRESS_TITLE) || !dialog.Begin(0, 100)) return false;
     PumpFor(300);
-    counter = 42;
+    progress.steps = 42;
     PumpFor(300);  // the timer draws the bar
     ReleaseCapture();
     bool saved = SaveWindow(dialog.m_hWnd, path);

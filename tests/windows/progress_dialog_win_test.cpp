@@ -82,11 +82,11 @@ protected:
     }
     HWND Bar(const ProgressDialog &dialog) { return GetDlgItem(dialog.m_hWnd, IDC_PROGRESS_BAR); }
     HWND Cancel(const ProgressDialog &dialog) { return GetDlgItem(dialog.m_hWnd, IDCANCEL); }
-    TW_UINT32 counter_ = 0;
+    ProgressCount progress_ = {};
 };
 
 TEST_F(ProgressOnWindows, OpensCentredTopmostAndHoldingTheMouse) {
-    ProgressDialog dialog(&counter_);
+    ProgressDialog dialog(&progress_);
     ASSERT_EQ(dialog.Open(PROGRESS_TITLE), 1);
     char caption[64] = {};
     GetWindowTextA(dialog.m_hWnd, caption, sizeof caption);
@@ -103,7 +103,7 @@ TEST_F(ProgressOnWindows, OpensCentredTopmostAndHoldingTheMouse) {
 }
 
 TEST_F(ProgressOnWindows, BarShowsTheDonePartBlueAndTheRestWhiteWithThePercentageInBoth) {
-    ProgressDialog dialog(&counter_);
+    ProgressDialog dialog(&progress_);
     ASSERT_EQ(dialog.Open(PROGRESS_TITLE), 1);
     ASSERT_EQ(dialog.Begin(0, 100), 1);
     PumpFor(50);  // the controls have painted themselves
@@ -127,7 +127,7 @@ TEST_F(ProgressOnWindows, BarShowsTheDonePartBlueAndTheRestWhiteWithThePercentag
 // dialog's own painting; a count far beyond the end fills the bar and
 // nothing beside it.
 TEST_F(ProgressOnWindows, FrameStaysAroundTheBarAndCountsPastTheEndStayInsideIt) {
-    ProgressDialog dialog(&counter_);
+    ProgressDialog dialog(&progress_);
     dialog.Open(PROGRESS_TITLE);
     dialog.Begin(0, 200);
     PumpFor(100);
@@ -151,11 +151,11 @@ TEST_F(ProgressOnWindows, FrameStaysAroundTheBarAndCountsPastTheEndStayInsideIt)
 }
 
 TEST_F(ProgressOnWindows, TimerRedrawsFromTheCounterWhileTheLoopPumps) {
-    ProgressDialog dialog(&counter_);
+    ProgressDialog dialog(&progress_);
     dialog.Open(PROGRESS_TITLE);
     dialog.Begin(0, 10);
     PumpFor(50);
-    counter_ = 10;
+    progress_.steps = 10;
     PumpFor(300);  // three ticks of the 100 ms timer
     RECT bar;
     GetClientRect(Bar(dialog), &bar);
@@ -164,7 +164,7 @@ TEST_F(ProgressOnWindows, TimerRedrawsFromTheCounterWhileTheLoopPumps) {
 }
 
 TEST_F(ProgressOnWindows, MouseClickOnCancelMarksTheCounter) {
-    ProgressDialog dialog(&counter_);
+    ProgressDialog dialog(&progress_);
     dialog.Open(PROGRESS_TITLE);
     dialog.Begin(0, 10);
     PumpFor(50);
@@ -172,19 +172,20 @@ TEST_F(ProgressOnWindows, MouseClickOnCancelMarksTheCounter) {
     Mouse(cancel, MOUSEEVENTF_LEFTDOWN);
     EXPECT_EQ(GetCapture(), Cancel(dialog));  // the button holds the mouse while pressed
     Mouse(cancel, MOUSEEVENTF_LEFTUP);
-    EXPECT_EQ(counter_, PROGRESS_CANCELLED);
+    EXPECT_TRUE(progress_.cancelled);
+    EXPECT_NE(progress_.steps, 0xFFFFu);  // the press never shows as a count
     EXPECT_FALSE(IsWindowVisible(dialog.m_hWnd));
 }
 
 TEST_F(ProgressOnWindows, PressOnCancelReleasedElsewhereDoesNotCancelAndTheDialogTakesTheMouseBack) {
-    ProgressDialog dialog(&counter_);
+    ProgressDialog dialog(&progress_);
     dialog.Open(PROGRESS_TITLE);
     dialog.Begin(0, 10);
     PumpFor(50);
     POINT cancel = CentreOnScreen(Cancel(dialog));
     Mouse(cancel, MOUSEEVENTF_LEFTDOWN);
     Mouse({cancel.x - 150, cancel.y - 60}, MOUSEEVENTF_LEFTUP);
-    EXPECT_EQ(counter_, 0u);
+    EXPECT_FALSE(progress_.cancelled);
     EXPECT_EQ(GetCapture(), dialog.m_hWnd);
     dialog.End();
 }
@@ -192,7 +193,7 @@ TEST_F(ProgressOnWindows, PressOnCancelReleasedElsewhereDoesNotCancelAndTheDialo
 TEST_F(ProgressOnWindows, ClicksOutsideCancelReachNoOtherWindow) {
     HWND other = CreateWindowExA(0, "BUTTON", "other", WS_POPUP | WS_VISIBLE | BS_PUSHBUTTON, 0, 0, 80, 40, nullptr,
                                  nullptr, nullptr, nullptr);
-    ProgressDialog dialog(&counter_);
+    ProgressDialog dialog(&progress_);
     dialog.Open(PROGRESS_TITLE);
     dialog.Begin(0, 10);
     PumpFor(50);
@@ -200,7 +201,7 @@ TEST_F(ProgressOnWindows, ClicksOutsideCancelReachNoOtherWindow) {
     Mouse({20, 20}, MOUSEEVENTF_LEFTUP);
     EXPECT_EQ(GetCapture(), dialog.m_hWnd);
     EXPECT_EQ(SendMessageA(other, BM_GETSTATE, 0, 0) & BST_PUSHED, 0);
-    EXPECT_EQ(counter_, 0u);
+    EXPECT_FALSE(progress_.cancelled);
     dialog.End();
     DestroyWindow(other);
 }
