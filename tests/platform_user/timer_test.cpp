@@ -97,7 +97,7 @@ TEST_F(Timers, GetMessageSleepsUntilTheTimerIsDue) {
     auto waited = std::chrono::steady_clock::now() - start;
     EXPECT_EQ(msg.message, static_cast<UINT>(WM_TIMER));
     EXPECT_GE(waited, std::chrono::milliseconds(25));
-    EXPECT_LT(waited, std::chrono::milliseconds(1000));
+    EXPECT_LT(waited, std::chrono::seconds(10));
     KillTimer(window, 3);
     DestroyWindow(window);
 }
