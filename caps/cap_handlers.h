@@ -3,12 +3,12 @@
 #ifndef QR_CAPS_CAP_HANDLERS_H
 #define QR_CAPS_CAP_HANDLERS_H
 
+#include "capability.h"
 #include "containers.h"
-#include "entry/dispatch.h"
 
 // Answers one message for one capability. For MSG_SET the application's value
 // is already in gSetValue.
-typedef TW_UINT16 (*CapAnswer)(pTW_CAPABILITY cap, TW_UINT16 msg);
+typedef CapResult (*CapAnswer)(pTW_CAPABILITY cap, TW_UINT16 msg);
 
 struct CapEntry {
     TW_UINT16 id;
@@ -20,10 +20,11 @@ struct CapEntry {
 extern TW_UINT32 gSetValue;
 inline TW_UINT16 SetValue16() { return (TW_UINT16)gSetValue; }
 
+inline CapResult Accepted() { return {TWRC_SUCCESS, TWCC_SUCCESS}; }
+inline CapResult Refuse(TW_UINT16 conditionCode) { return {TWRC_FAILURE, conditionCode}; }
+
 // The answer is built, or the source is out of memory.
-inline TW_UINT16 Answered(BOOL built, TW_UINT16 rc = TWRC_SUCCESS) {
-    return built ? rc : FailWith(TWCC_LOWMEMORY);
-}
+inline CapResult Answered(BOOL built) { return built ? Accepted() : Refuse(TWCC_LOWMEMORY); }
 
 // Finds the catalogue entry of a capability id, or null.
 const CapEntry *FindEnumeratedCap(TW_UINT16 id);

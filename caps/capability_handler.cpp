@@ -1,5 +1,5 @@
-// DG_CONTROL / DAT_CAPABILITY: answers from the capability store, in every
-// state.
+// The answer to one DAT_CAPABILITY call: found by capability id in the
+// catalogues, or refused.
 #include "cap_handlers.h"
 
 TW_UINT32 gSetValue;
@@ -21,7 +21,7 @@ static bool IsUnsupported(TW_UINT16 id) {
 }
 
 // Takes the application's value for MSG_SET, by the container it sent.
-static TW_UINT16 ReadSetValue(pTW_CAPABILITY cap) {
+static BOOL ReadSetValue(pTW_CAPABILITY cap) {
     BOOL read;
     switch (cap->ConType) {
     case TWON_ONEVALUE:
@@ -39,7 +39,7 @@ static TW_UINT16 ReadSetValue(pTW_CAPABILITY cap) {
     default:
         read = FALSE;
     }
-    return read ? TWRC_SUCCESS : FailWith(TWCC_BADVALUE);
+    return read;
 }
 
 static const CapEntry *FindCap(TW_UINT16 id) {
@@ -49,22 +49,19 @@ static const CapEntry *FindCap(TW_UINT16 id) {
 }
 
 // Capabilities that are named but answered only with a refusal.
-static TW_UINT16 AnswerRefused(TW_UINT16 id, TW_UINT16 msg) {
-    if (id == ICAP_FRAMES || id == ICAP_MAXFRAMES) return FailWith(TWCC_BADVALUE);
-    if (id == ICAP_HALFTONES) return FailWith(msg == MSG_SET ? TWCC_BADCAP : TWCC_BADPROTOCOL);
-    if (id == CAP_SUPPORTEDCAPS || IsUnsupported(id)) return FailWith(TWCC_BADCAP);
+static CapResult AnswerRefused(TW_UINT16 id, TW_UINT16 msg) {
+    if (id == ICAP_FRAMES || id == ICAP_MAXFRAMES) return Refuse(TWCC_BADVALUE);
+    if (id == ICAP_HALFTONES) return Refuse(msg == MSG_SET ? TWCC_BADCAP : TWCC_BADPROTOCOL);
+    if (id == CAP_SUPPORTEDCAPS || IsUnsupported(id)) return Refuse(TWCC_BADCAP);
     // Unknown. A set that stores nothing must not pass for one that took.
-    return FailWith(msg == MSG_SET ? TWCC_BADCAP : TWCC_BADPROTOCOL);
+    return Refuse(msg == MSG_SET ? TWCC_BADCAP : TWCC_BADPROTOCOL);
 }
 
-TW_UINT16 CapabilityHandler(TripletArgs *args) {
-    gConditionCode = TWCC_SUCCESS;
-    TW_UINT16 msg = args->MSG;
+CapResult AnswerCapability(pTW_CAPABILITY cap, TW_UINT16 msg) {
     if (msg != MSG_GET && msg != MSG_GETCURRENT && msg != MSG_GETDEFAULT && msg != MSG_SET && msg != MSG_RESET)
-        return FailWith(TWCC_BADPROTOCOL);
-    pTW_CAPABILITY cap = static_cast<pTW_CAPABILITY>(args->pData);
-    if (!cap) return FailWith(TWCC_BADVALUE);
-    if (msg == MSG_SET && ReadSetValue(cap) != TWRC_SUCCESS) return TWRC_FAILURE;
+        return Refuse(TWCC_BADPROTOCOL);
+    if (!cap) return Refuse(TWCC_BADVALUE);
+    if (msg == MSG_SET && !ReadSetValue(cap)) return Refuse(TWCC_BADVALUE);
 
     const CapEntry *entry = FindCap(cap->Cap);
     if (!entry) return AnswerRefused(cap->Cap, msg);

@@ -73,7 +73,7 @@ static TW_UINT32 ValueOf(const EnumeratedCap &cap, TW_UINT16 stored, StoredAs fo
     return IsResolution(cap) ? Fix32Item(IntToFix32(ResolutionDpi(stored))) : stored;
 }
 
-static TW_UINT16 AnswerOne(pTW_CAPABILITY cap, const EnumeratedCap &e, TW_UINT16 stored, StoredAs form) {
+static CapResult AnswerOne(pTW_CAPABILITY cap, const EnumeratedCap &e, TW_UINT16 stored, StoredAs form) {
     return Answered(BuildOneValue(cap, e.descriptor.ItemType, ValueOf(e, stored, form)));
 }
 
@@ -81,7 +81,7 @@ static TW_UINT16 AnswerOne(pTW_CAPABILITY cap, const EnumeratedCap &e, TW_UINT16
 // application must never be handed an index beyond the list.
 static TW_UINT32 IndexForList(long position) { return position >= 0 ? (TW_UINT32)position : 0; }
 
-static TW_UINT16 AnswerEnumeration(pTW_CAPABILITY cap, EnumeratedCap &e) {
+static CapResult AnswerEnumeration(pTW_CAPABILITY cap, EnumeratedCap &e) {
     e.descriptor.CurrentIndex = IndexForList(PositionOf(e, *e.current, e.currentForm));
     e.descriptor.DefaultIndex = IndexForList(PositionOf(e, *e.fallback, e.defaultForm));
     return Answered(BuildEnumeration(cap, &e.descriptor, e.list));
@@ -96,21 +96,21 @@ static void ResetToDefault(const EnumeratedCap &e) {
 
 // Stores v, the application's choice. Only list entries are taken; sizes
 // beyond the last one the source knows become A4, as the source always did.
-static TW_UINT16 SetFromValue(EnumeratedCap &e, TW_UINT16 v) {
+static CapResult SetFromValue(EnumeratedCap &e, TW_UINT16 v) {
     if (e.id == ICAP_SUPPORTEDSIZES && v > kLastSupportedSize) v = TWSS_A4LETTER;
     if (e.id == ICAP_LIGHTPATH && v == TWLP_TRANSMISSIVE && gLightPathDefault != TWLP_TRANSMISSIVE)
-        return FailWith(TWCC_BADVALUE);
+        return Refuse(TWCC_BADVALUE);
     long position = IsResolution(e) ? FindResolution((TW_INT16)v) : PositionOfValue(e, v);
-    if (position < 0) return FailWith(TWCC_BADVALUE);
+    if (position < 0) return Refuse(TWCC_BADVALUE);
     *e.current = e.currentForm == AS_POSITION ? (TW_UINT16)position : v;
-    return TWRC_SUCCESS;
+    return Accepted();
 }
 
-static TW_UINT16 AnswerEnumerated(pTW_CAPABILITY cap, TW_UINT16 msg) {
+static CapResult AnswerEnumerated(pTW_CAPABILITY cap, TW_UINT16 msg) {
     EnumeratedCap *found = nullptr;
     for (EnumeratedCap &e : kEnumeratedCaps)
         if (e.id == cap->Cap) found = &e;
-    if (!found) return FailWith(TWCC_BADPROTOCOL);
+    if (!found) return Refuse(TWCC_BADPROTOCOL);
     EnumeratedCap &e = *found;
 
     if (e.id == ICAP_LIGHTPATH && msg != MSG_GETCURRENT && msg != MSG_SET) DeriveLightPathDefault();

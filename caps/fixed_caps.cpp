@@ -1,13 +1,13 @@
 // Capabilities with a fixed answer: readable with MSG_GET only.
 #include "cap_handlers.h"
 
-#include "globals.h"
+#include "startup/modules.h"
 #include "ui/resource.h"
 
 #include <stdio.h>
 #include <time.h>
 
-static TW_UINT16 AnswerString(pTW_CAPABILITY cap, TW_UINT16 itemType, UINT stringId) {
+static CapResult AnswerString(pTW_CAPABILITY cap, TW_UINT16 itemType, UINT stringId) {
     char text[256] = {};
     LoadStringA(ghInstance, stringId, text, ItemSize(itemType));
     return Answered(BuildOneValueText(cap, itemType, text));
@@ -30,8 +30,8 @@ static void FormatTimeDate(char *out, size_t size) {
              local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, local.tm_year + 1900);
 }
 
-static TW_UINT16 AnswerFixed(pTW_CAPABILITY cap, TW_UINT16 msg) {
-    if (msg != MSG_GET) return FailWith(TWCC_BADCAP);
+static CapResult AnswerFixed(pTW_CAPABILITY cap, TW_UINT16 msg) {
+    if (msg != MSG_GET) return Refuse(TWCC_BADCAP);
     switch (cap->Cap) {
     case CAP_AUTHOR:
         return AnswerString(cap, TWTY_STR128, IDS_AUTHOR);

@@ -2,18 +2,19 @@
 // automatic brightness, brightness and contrast ranges, and the feeder.
 #include "cap_handlers.h"
 
+#include "scanner_settings.h"
 #include "startup/scan_module.h"
 
 static TW_UINT32 SignExtend(TW_INT16 v) { return (TW_UINT32)(TW_INT32)v; }
 static TW_UINT32 AsBool(TW_UINT32 v) { return v != 0; }
 
-static TW_UINT16 AnswerXferCount(pTW_CAPABILITY cap, TW_UINT16 msg) {
+static CapResult AnswerXferCount(pTW_CAPABILITY cap, TW_UINT16 msg) {
     switch (msg) {
     case MSG_GETCURRENT:
         return Answered(BuildOneValue(cap, TWTY_INT16, SignExtend(gXferCount)));
     case MSG_SET:
         gXferCount = (TW_INT16)SetValue16();
-        return TWRC_SUCCESS;
+        return Accepted();
     case MSG_RESET:
         gXferCount = gXferCountDefault;
         [[fallthrough]];
@@ -22,13 +23,13 @@ static TW_UINT16 AnswerXferCount(pTW_CAPABILITY cap, TW_UINT16 msg) {
     }
 }
 
-static TW_UINT16 AnswerAutoBright(pTW_CAPABILITY cap, TW_UINT16 msg) {
+static CapResult AnswerAutoBright(pTW_CAPABILITY cap, TW_UINT16 msg) {
     switch (msg) {
     case MSG_GETCURRENT:
         return Answered(BuildOneValue(cap, TWTY_BOOL, AsBool(gAutoBright)));
     case MSG_SET:
         gAutoBright = SetValue16();
-        return TWRC_SUCCESS;
+        return Accepted();
     case MSG_RESET:
         gAutoBright = gAutoBrightDefault;
         [[fallthrough]];
@@ -45,7 +46,7 @@ static TW_UINT32 RangeItem(TW_UINT16 itemType, TW_INT32 n) {
     return itemType == TWTY_FIX32 ? Fix32Item(IntToFix32(n)) : (TW_UINT32)n;
 }
 
-static TW_UINT16 AnswerRange(pTW_CAPABILITY cap, TW_UINT16 itemType, TW_INT32 min, TW_INT32 max, TW_INT32 step,
+static CapResult AnswerRange(pTW_CAPABILITY cap, TW_UINT16 itemType, TW_INT32 min, TW_INT32 max, TW_INT32 step,
                              TW_INT32 fallback, TW_INT32 current) {
     TW_RANGE range;
     range.ItemType = itemType;
@@ -57,14 +58,14 @@ static TW_UINT16 AnswerRange(pTW_CAPABILITY cap, TW_UINT16 itemType, TW_INT32 mi
     return Answered(BuildRange(cap, &range));
 }
 
-static TW_UINT16 AnswerLevel(pTW_CAPABILITY cap, TW_UINT16 msg, TW_UINT16 itemType, TW_INT16 &current,
+static CapResult AnswerLevel(pTW_CAPABILITY cap, TW_UINT16 msg, TW_UINT16 itemType, TW_INT16 &current,
                              TW_INT16 fallback, TW_INT32 controlStep) {
     switch (msg) {
     case MSG_GET:
         return AnswerRange(cap, itemType, -128, 127, controlStep, 0, 0);
     case MSG_SET:
         current = (TW_INT16)SetValue16();
-        return TWRC_SUCCESS;
+        return Accepted();
     case MSG_RESET:
         current = fallback;
         [[fallthrough]];
@@ -73,50 +74,47 @@ static TW_UINT16 AnswerLevel(pTW_CAPABILITY cap, TW_UINT16 msg, TW_UINT16 itemTy
     }
 }
 
-static TW_UINT16 AnswerBrightness(pTW_CAPABILITY cap, TW_UINT16 msg) {
+static CapResult AnswerBrightness(pTW_CAPABILITY cap, TW_UINT16 msg) {
     return AnswerLevel(cap, msg, TWTY_FIX32, gBrightness, gBrightnessDefault, 1);
 }
 
-static TW_UINT16 AnswerContrast(pTW_CAPABILITY cap, TW_UINT16 msg) {
+static CapResult AnswerContrast(pTW_CAPABILITY cap, TW_UINT16 msg) {
     return AnswerLevel(cap, msg, TWTY_INT32, gContrast, gContrastDefault, 8);
 }
 
 // FALSE is answered as a failure, with the container handed over all the
 // same: applications have long read a disabled feeder that way.
-static TW_UINT16 AnswerFeederState(pTW_CAPABILITY cap, TW_UINT16 enabled) {
-    if (!enabled) {
-        if (!BuildOneValue(cap, TWTY_BOOL, FALSE)) return FailWith(TWCC_LOWMEMORY);
-        return FailWith(TWCC_BADVALUE);
-    }
+static CapResult AnswerFeederState(pTW_CAPABILITY cap, TW_UINT16 enabled) {
+    if (!enabled) return Refuse(BuildOneValue(cap, TWTY_BOOL, FALSE) ? TWCC_BADVALUE : TWCC_LOWMEMORY);
     return Answered(BuildOneValue(cap, TWTY_BOOL, TRUE));
 }
 
-static TW_UINT16 AnswerFeederEnabled(pTW_CAPABILITY cap, TW_UINT16 msg) {
+static CapResult AnswerFeederEnabled(pTW_CAPABILITY cap, TW_UINT16 msg) {
     if (msg == MSG_SET) {
         gFeederEnabled = SetValue16();
-        return TWRC_SUCCESS;
+        return Accepted();
     }
     if (msg == MSG_GETCURRENT) return AnswerFeederState(cap, gFeederEnabled);
-    if (gScannerDefaults.FeederPresent == 0) return FailWith(TWCC_BADCAP);
+    if (gScannerDefaults.FeederPresent == 0) return Refuse(TWCC_BADCAP);
     if (msg == MSG_GET) return AnswerFeederState(cap, gFeederEnabled);
     if (msg == MSG_RESET) gFeederEnabled = gFeederEnabledDefault;
     return AnswerFeederState(cap, gFeederEnabledDefault);
 }
 
-static TW_UINT16 AnswerFeederLoaded(pTW_CAPABILITY cap, TW_UINT16 msg) {
+static CapResult AnswerFeederLoaded(pTW_CAPABILITY cap, TW_UINT16 msg) {
     switch (msg) {
     case MSG_SET:
-        return TWRC_SUCCESS;
+        return Accepted();
     case MSG_RESET:
-        return FailWith(TWCC_BADPROTOCOL);
+        return Refuse(TWCC_BADPROTOCOL);
     case MSG_GETDEFAULT:
-        if (!gFeederEnabledDefault) return FailWith(TWCC_BADCAP);
+        if (!gFeederEnabledDefault) return Refuse(TWCC_BADCAP);
         return Answered(BuildOneValue(cap, TWTY_BOOL, AsBool(gScannerDefaults.FeederLoaded)));
     case MSG_GETCURRENT:  // asked of the scanner itself
-        if (!gFeederEnabled) return FailWith(TWCC_BADCAP);
+        if (!gFeederEnabled) return Refuse(TWCC_BADCAP);
         return Answered(BuildOneValue(cap, TWTY_BOOL, (TW_UINT32)ScanModuleOps.ConnectScanner(1)));
     default:  // MSG_GET: as the last settings read left it
-        if (!gFeederEnabled) return FailWith(TWCC_BADCAP);
+        if (!gFeederEnabled) return Refuse(TWCC_BADCAP);
         return Answered(BuildOneValue(cap, TWTY_BOOL, gScannerDefaults.FeederLoaded));
     }
 }

@@ -3,7 +3,9 @@
 // Manager.
 #include "callbacks.h"
 
-#include "image/reception.h"
+#include "image/current_image.h"
+#include "session.h"
+#include "startup/modules.h"
 #include "startup/scan_module.h"
 
 static void SendToApplication(TW_UINT16 message) {
@@ -27,20 +29,11 @@ QR_EXPORT void SM_API ReadytoScan(TW_UINT32 flag) {
     if (gDSState != DS_STATE_ENABLED) return;
     gXferReady = TRUE;
     ScanModuleOps.UpdateImageInfo(&gImageInfo);
-    // An image of open length is received whole before anyone is told; a
-    // failed reception is only recorded, and the transfer ends at once.
-    ReceiveAnnouncedImage();
+    TakeAnnouncedImage();
     if (flag == 0) NotifyXferReady();
 }
 
 QR_EXPORT void SM_API ReadytoCloseSM(void) {
     if (gUIDisabled) return;
     NotifyCloseRequest();
-}
-
-LRESULT PumpMessage() {
-    MSG message;
-    if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) return 0;
-    TranslateMessage(&message);
-    return DispatchMessageA(&message);
 }

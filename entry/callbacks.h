@@ -1,9 +1,9 @@
-// The scan module's calls into the data source, and the message pump of the
-// transfer loops.
+// The scan module's calls into the data source, and the messages they send
+// the application.
 #ifndef QR_ENTRY_CALLBACKS_H
 #define QR_ENTRY_CALLBACKS_H
 
-#include "globals.h"
+#include "scanmodule.h"
 
 QR_EXPORT void SM_API ReadytoScan(TW_UINT32 flag);
 QR_EXPORT void SM_API ReadytoCloseSM(void);
@@ -12,8 +12,5 @@ QR_EXPORT void SM_API ReadytoCloseSM(void);
 // Manager; without one they go nowhere.
 void NotifyXferReady();
 void NotifyCloseRequest();
-
-// Dispatches at most one waiting message of this thread; never waits.
-LRESULT PumpMessage();
 
 #endif

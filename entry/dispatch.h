@@ -3,7 +3,7 @@
 #ifndef QR_ENTRY_DISPATCH_H
 #define QR_ENTRY_DISPATCH_H
 
-#include "globals.h"
+#include "session.h"
 
 // The five DS_Entry arguments, passed by pointer to every handler.
 struct TripletArgs {

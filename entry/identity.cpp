@@ -1,11 +1,11 @@
 // DG_CONTROL / DAT_IDENTITY: identity, open and close.
 #include "dispatch.h"
 
+#include "caps/file_setup.h"
+#include "caps/image_layout.h"
+#include "caps/scanner_settings.h"
 #include "caps/store.h"
-#include "image/image_layout.h"
-#include "session.h"
 #include "startup/scan_module.h"
-#include "xfer/file_setup.h"
 
 static TW_UINT16 GetIdentity(TripletArgs *args) {
     if (!StateIn(DS_STATE_LOADED, DS_STATE_XFERRING)) return FailWith(TWCC_SEQERROR);

@@ -1,9 +1,9 @@
 // DG_CONTROL / DAT_PENDINGXFERS: images left, end of a transfer, reset.
 #include "dispatch.h"
 
+#include "caps/scanner_settings.h"
 #include "caps/store.h"
-#include "image/reception.h"
-#include "session.h"
+#include "image/current_image.h"
 #include "startup/scan_module.h"
 
 static TW_UINT16 GetPending(pTW_PENDINGXFERS pending) {
@@ -26,7 +26,7 @@ static TW_UINT16 EndXfer(pTW_PENDINGXFERS pending) {
         // The next image of the job: described, and received when its
         // length is open, like an announced one.
         ScanModuleOps.UpdateImageInfo(&gImageInfo);
-        ReceiveAnnouncedImage();
+        TakeAnnouncedImage();
     }
     // Paper in the feeder keeps the session ready for the next page.
     if (pending->Count == 0 && gScannerDefaults.FeederLoaded == 0)

@@ -1,5 +1,8 @@
 // The state of the open connection, one per loaded module.
-#include "globals.h"
+#include "session.h"
+
+#include "image/current_image.h"
+#include "image/reception.h"
 
 TW_UINT16 gDSState;
 TW_UINT16 gConditionCode;
@@ -7,8 +10,13 @@ TW_IDENTITY gDSIdentity;
 TW_IDENTITY gAppIdentity;
 HWND gUIWindow;
 BOOL gShowUI;
-HWND gParentWindow;
 BOOL gUIDisabled;
 BOOL gXferReady;
-ScanSettings gScannerDefaults;
-ScanSettings gScannerRequest;
+
+void DropImage() { DiscardImage(); }
+
+void TakeAnnouncedImage() {
+    // An image of open length is received whole before anyone is told; a
+    // failed reception is only recorded, and the transfer ends at once.
+    if (!ReceiveAnnouncedImage()) gConditionCode = TWCC_BADPROTOCOL;
+}

@@ -2,8 +2,10 @@
 // dialog, and disable.
 #include "dispatch.h"
 
-#include "session.h"
+#include "caps/scanner_settings.h"
 #include "startup/scan_module.h"
+
+static HWND gParentWindow;
 
 static TW_UINT16 EnableDS(pTW_USERINTERFACE ui) {
     // The scan module gets the negotiated values whatever follows.

@@ -31,24 +31,6 @@ MemBlock::MemBlock(const void *data, TW_UINT16 length) : Length(0), Data(nullptr
 
 MemBlock::~MemBlock() { HeapRelease(Data); }
 
-int MemBlock::Set(const void *data, TW_UINT16 length) {
-    HeapRelease(Data);
-    Data = nullptr;
-    Length = 0;
-    if (!data || length == 0) {
-        AfxMessageBox("Error!\nBad MemBlock::Set Protocol.");
-        return 0;
-    }
-    Data = HeapAllocate(length);
-    if (!Data) {
-        AfxMessageBox("Error!\nNear allocate return NULL, leak of Memory?");
-        return 0;
-    }
-    Length = length;
-    memcpy(Data, data, length);
-    return 1;
-}
-
 int MemBlock::Get(void *dest, TW_UINT16 *length) const {
     if (!Data || !dest) {
         AfxMessageBox("Error!\nBad MemBlock::Get Protocol.");
@@ -59,7 +41,7 @@ int MemBlock::Get(void *dest, TW_UINT16 *length) const {
     return 1;
 }
 
-ImageQueue::ImageQueue() : BlockCount(0), Head(nullptr), Tail(nullptr), Cursor(nullptr) {}
+ImageQueue::ImageQueue() : BlockCount(0), Head(nullptr), Tail(nullptr) {}
 
 ImageQueue::~ImageQueue() {
     ReportLeftovers();
@@ -95,7 +77,7 @@ int ImageQueue::PutMB(const void *data, TW_UINT32 length) {
         Head = node;
     else
         Tail->Next = node;
-    Tail = Cursor = node;
+    Tail = node;
     ++BlockCount;
     return 1;
 }
@@ -114,18 +96,18 @@ int ImageQueue::GetMB(void *dest, TW_UINT16 *length) {
     int copied = taken->Get(dest, length);
     Head = taken->Next;
     DestroyNode(taken);
-    if (--BlockCount == 0) Tail = Cursor = nullptr;
+    if (--BlockCount == 0) Tail = nullptr;
     return copied;
 }
 
 long ImageQueue::Clear() {
     long count = BlockCount;
     while (Head) {
-        Cursor = Head->Next;
+        MemBlock *next = Head->Next;
         DestroyNode(Head);
-        Head = Cursor;
+        Head = next;
     }
-    Head = Tail = Cursor = nullptr;
+    Tail = nullptr;
     BlockCount = 0;
     return count;
 }

@@ -27,7 +27,6 @@ public:
     MemBlock(const MemBlock &) = delete;
     MemBlock &operator=(const MemBlock &) = delete;
 
-    int Set(const void *data, TW_UINT16 length);
     int Get(void *dest, TW_UINT16 *length) const;
     bool HasCopy() const { return Data != nullptr; }
 
@@ -57,7 +56,6 @@ private:
     long BlockCount;
     MemBlock *Head;
     MemBlock *Tail;
-    MemBlock *Cursor;
 };
 
 extern ImageQueue gImageQueue;

@@ -1,24 +1,19 @@
 #include "reception.h"
 
 #include "afx.h"
-#include "globals.h"
 #include "image_size.h"
 #include "scaling.h"
 #include "spool.h"
 #include "startup/scan_module.h"
 
-BOOL gBufferedImage;
-BOOL gReceiveFailed;
-BOOL gImageReceived;
-BOOL gScaleMode;
-TW_INT32 gScaleNum, gScaleDen;
-TW_UINT16 gSourceWidth, gSourceLength;
-TW_UINT16 gScaledWidth, gScaledLength;
-TW_UINT16 gBlocksAvailable;
+// The request record of reception, handed to the scan module for each block.
+static TW_IMAGEMEMXFER gMemXfer;
 
 // Resolutions up to this are never an enlargement request.
 static const TW_UINT16 kHighestUnscaledRequest = 300;
-static const TW_UINT32 kMaxDimension = 0xFFFF;  // the line walk counts in 16 bits
+static const TW_UINT32 kMaxDimension = 0xFFFF;  // enlarged lines are counted in 16 bits
+// The header and the largest palette in front of a bitmap's rows.
+static const TW_UINT32 kBitmapFront = 40 + 256 * 4;
 
 static void FillRequest(TW_UINT32 blockSize, TW_UINT32 rowBytes, void *buffer) {
     gMemXfer.Compression = TWCP_NONE;
@@ -40,9 +35,6 @@ static bool BlockIsConsistent(TW_UINT32 blockSize, TW_UINT32 rowBytes, bool firs
     return rowsBytes <= gMemXfer.BytesWritten;
 }
 
-// The header and the largest palette in front of a bitmap's rows.
-static const TW_UINT32 kBitmapFront = 40 + 256 * 4;
-
 // Whether an image of `width` x `lines` pixels can be handed over whole: as
 // one bitmap (its padded rows behind header and palette), the largest of the
 // forms the source makes from a queued image.
@@ -57,7 +49,7 @@ static bool LinesFit(uint64_t lines) { return BitmapFits((TW_UINT32)gImageInfo.I
 // Keeps one received block: in memory, shrunk to its real size, or in the
 // spool file. FALSE when it could not be kept.
 static BOOL KeepBlock(MBInfo &info, void *data) {
-    if (!gpWriteFunc(data, &info)) {
+    if (!WriteBlock(data, &info)) {
         AfxMessageBox("Error!\n gpWriteFunc Error");
         FreeBlockMemory(&info);
         return FALSE;
@@ -73,10 +65,7 @@ static BOOL KeepBlock(MBInfo &info, void *data) {
     return TRUE;
 }
 
-static TW_INT16 ReceptionFailed(TW_INT16 status) {
-    gConditionCode = TWCC_BADPROTOCOL;
-    return status == XFER_CANCELLED ? XFER_CANCELLED : XFER_FAILED;
-}
+static TW_INT16 ReceptionFailed(TW_INT16 status) { return status == XFER_CANCELLED ? XFER_CANCELLED : XFER_FAILED; }
 
 TW_INT16 ReceiveBufferedImage() {
     // A new image starts from an empty queue, whatever an earlier one left.
@@ -87,10 +76,8 @@ TW_INT16 ReceiveBufferedImage() {
     gMinBufSize = gMaxBufSize = gPrefBufSize = blockSize;
     // An image whose row cannot be sized is refused before any block is asked for.
     TW_UINT32 rowBytes = 0;
-    if (blockSize == 0 || !ImageRowBytes(gImageInfo, &rowBytes) || !LinesFit(0))
-        return ReceptionFailed(XFER_FAILED);
+    if (blockSize == 0 || !ImageRowBytes(gImageInfo, &rowBytes) || !LinesFit(0)) return ReceptionFailed(XFER_FAILED);
 
-    gpWriteFunc = WriteBlock;
     TW_UINT32 lines = 0;
     for (bool first = true;; first = false) {
         HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, blockSize);
@@ -119,9 +106,8 @@ TW_INT16 ReceiveBufferedImage() {
 }
 
 // The image was scanned at XResolution.Whole dpi for a request of
-// XResolution.Frac dpi: its enlarged size is what the application is told.
-static BOOL SetUpEnlargement() {
-    TW_INT32 requested = gImageInfo.XResolution.Frac;
+// `requested` dpi: its enlarged size is what the application is told.
+static BOOL SetUpEnlargement(TW_INT32 requested) {
     TW_INT32 scanned = gImageInfo.XResolution.Whole;
     if (scanned <= 0) return FALSE;
     TW_INT32 num = requested, den = scanned;
@@ -134,13 +120,13 @@ static BOOL SetUpEnlargement() {
         width > kMaxDimension || length > kMaxDimension)
         return FALSE;
     if (!BitmapFits(width, length)) return FALSE;
-    gScaleMode = TRUE;
-    gScaleNum = num;
-    gScaleDen = den;
-    gSourceWidth = (TW_UINT16)gImageInfo.ImageWidth;
-    gSourceLength = (TW_UINT16)gImageInfo.ImageLength;
-    gScaledWidth = (TW_UINT16)width;
-    gScaledLength = (TW_UINT16)length;
+    gImage.where = ImageWhere::QueueEnlarged;
+    gImage.ScaleNum = num;
+    gImage.ScaleDen = den;
+    gImage.SourceWidth = (TW_UINT16)gImageInfo.ImageWidth;
+    gImage.SourceLength = (TW_UINT16)gImageInfo.ImageLength;
+    gImage.ScaledWidth = (TW_UINT16)width;
+    gImage.ScaledLength = (TW_UINT16)length;
     gImageInfo.XResolution.Whole = (TW_INT16)requested;
     // The lines are replicated by the same ratio, so the vertical resolution
     // grows with them.
@@ -151,23 +137,19 @@ static BOOL SetUpEnlargement() {
     return TRUE;
 }
 
-void ReceiveAnnouncedImage() {
+BOOL ReceiveAnnouncedImage() {
+    gImage.outcome = ImageOutcome::Received;
     if (gImageInfo.ImageLength != -1) {
-        gBufferedImage = FALSE;
-        return;
+        gImage.where = ImageWhere::ScanModule;
+        return TRUE;
     }
-    gBufferedImage = TRUE;
-    gScaleMode = FALSE;
-    gReceiveFailed = TRUE;
-    if (ReceiveBufferedImage() != XFER_DONE) return;
-    if (gImageInfo.XResolution.Frac > kHighestUnscaledRequest) {
-        if (!SetUpEnlargement()) {
-            gConditionCode = TWCC_BADPROTOCOL;
-            return;
-        }
-    }
+    gImage.where = ImageWhere::Queue;
+    // The scan module passes the resolution asked for in XResolution.Frac;
+    // it leaves the description here, whatever becomes of the image.
+    TW_INT32 requested = gImageInfo.XResolution.Frac;
     gImageInfo.XResolution.Frac = 0;
-    if (!gScaleMode) gBlocksAvailable = (TW_UINT16)gImageQueue.GetCount();
-    gReceiveFailed = FALSE;
-    gImageReceived = TRUE;
+    bool received = ReceiveBufferedImage() == XFER_DONE &&
+                    (requested <= kHighestUnscaledRequest || SetUpEnlargement(requested));
+    if (!received) gImage.outcome = ImageOutcome::ReceptionFailed;
+    return received;
 }

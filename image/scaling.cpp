@@ -1,7 +1,6 @@
 #include "scaling.h"
 
 #include "afx.h"
-#include "globals.h"
 
 int MinDivable(TW_INT32 &num, TW_INT32 &den) {
     if (num < den || den <= 0) {
@@ -17,10 +16,6 @@ int MinDivable(TW_INT32 &num, TW_INT32 &den) {
     num /= b;
     den /= b;
     return 1;
-}
-
-TW_UINT16 ScaleDimension(TW_INT32 num, TW_INT32 den, TW_UINT16 value) {
-    return (TW_UINT16)ScaledSize(num, den, value);
 }
 
 TW_UINT32 ScaledSize(TW_INT32 num, TW_INT32 den, TW_UINT32 value) {
@@ -46,11 +41,6 @@ int EvaluateScaleRuler(TW_INT32 *ruler, TW_INT32 n, TW_INT32 m, TW_INT32 total) 
         previous = shown;
     }
     return 1;
-}
-
-void MoveRequestedResolution() {
-    if (gImageInfo.XResolution.Frac) gImageInfo.XResolution.Whole = (TW_INT16)gImageInfo.XResolution.Frac;
-    gImageInfo.XResolution.Frac = 0;
 }
 
 LineScaler ScalerForDepth(int bitsPerPixel, bool blueFirst, TW_INT32 num, TW_INT32 den) {

@@ -12,17 +12,11 @@
 // Reduces num/den by their greatest common divisor; 0 (both unchanged) when
 // num < den or den is not positive.
 int MinDivable(TW_INT32 &num, TW_INT32 &den);
-// value * num / den in 16-bit terms, truncated.
-TW_UINT16 ScaleDimension(TW_INT32 num, TW_INT32 den, TW_UINT16 value);
-// The same without the 16-bit cut, to see whether it would cut.
+// value * num / den, truncated; 0 for a ratio that is not one.
 TW_UINT32 ScaledSize(TW_INT32 num, TW_INT32 den, TW_UINT32 value);
 // Fills total entries: entry i is 1 when output i shows the next source
 // pixel or line. 0 (ruler untouched) when n < m.
 int EvaluateScaleRuler(TW_INT32 *ruler, TW_INT32 n, TW_INT32 m, TW_INT32 total);
-
-// A request still in XResolution.Frac becomes the resolution; reception
-// has as a rule moved it already, and Whole must not then become 0.
-void MoveRequestedResolution();
 
 // The replicator for a depth of 1, 8 or 24 bits (colour kept as red, green,
 // blue, or turned to blue, green, red for a bitmap) and a ruler made for the

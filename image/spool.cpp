@@ -16,12 +16,8 @@
 static const HFILE kClosed = HFILE_ERROR;
 
 long gMBInMemory;
-HFILE gSpoolFile = kClosed;
-char gSpoolFileName[MAX_PATH];
-BlockWriter gpWriteFunc = WriteBlock;
-BlockReader gpReadFunc = ReadBlock;
-BlockLoader gpLockFunc = LockBlock;
-
+static HFILE gSpoolFile = kClosed;
+static char gSpoolFileName[MAX_PATH];
 static char gSpoolFolder[MAX_PATH];
 
 long MemBlockQuota(TW_UINT32 bytes) {
@@ -68,7 +64,8 @@ static void RemoveSpoolFile() {
     gSpoolFileName[0] = gSpoolFolder[0] = '\0';
 }
 
-static BOOL AppendToSpool(const void *data, MBInfo *info) {
+// Appends a block to the spool file and frees its memory.
+static BOOL Write2File(const void *data, MBInfo *info) {
     if (_lwrite(gSpoolFile, static_cast<const char *>(data), info->BytesWritten) != info->BytesWritten) {
         AfxMessageBox("Error!\n Disk Space isn't enough.");
         return FALSE;
@@ -78,25 +75,16 @@ static BOOL AppendToSpool(const void *data, MBInfo *info) {
 }
 
 int WriteBlock(void *data, MBInfo *info) {
-    if (--gMBInMemory >= 0) {
+    if (gMBInMemory >= 0 && --gMBInMemory >= 0) {
         GlobalUnlock(info->hMem);
         return 1;
     }
-    if (!CreateSpoolFile()) {
+    // The quota is spent: this block and every one after it go to the file.
+    if (gSpoolFile == kClosed && !CreateSpoolFile()) {
         AfxMessageBox("Error!\n Cannot Create Temp Image File.");
         return 0;
     }
-    if (!AppendToSpool(data, info)) return 0;
-    gpWriteFunc = Write2File;
-    return 1;
-}
-
-int Write2File(void *data, MBInfo *info) {
-    if (gMBInMemory >= 0 || gSpoolFile == kClosed) {
-        AfxMessageBox("Error!\nBugs appear in Write2File");
-        return 0;
-    }
-    return AppendToSpool(data, info) ? 1 : 0;
+    return Write2File(data, info) ? 1 : 0;
 }
 
 BOOL EndSpoolWrite() {
@@ -107,11 +95,10 @@ BOOL EndSpoolWrite() {
     return FALSE;
 }
 
-// A spool file closed after a short read is gone with its blocks.
-static BOOL OpenSpoolForReading() { return gSpoolFile != kClosed; }
-
-// Reads the next spooled block's bytes; on a short read the file is closed.
+// Reads the next spooled block's bytes; on a short read the file is closed,
+// and a closed file is gone with its blocks.
 static BOOL ReadFromSpool(void *dest, const MBInfo *info) {
+    if (gSpoolFile == kClosed) return FALSE;
     if (_lread(gSpoolFile, dest, info->BytesWritten) != info->BytesWritten) {
         AfxMessageBox("Error!\nBugs appear in Write2File");
         CloseSpoolFile();
@@ -131,14 +118,6 @@ static int CopyFromMemory(void *dest, MBInfo *info) {
 
 int ReadBlock(void *dest, MBInfo *info) {
     if (info->hMem) return CopyFromMemory(dest, info);
-    // The first spooled block: from here on the blocks are in the file.
-    if (!OpenSpoolForReading() || !ReadFromSpool(dest, info)) return 0;
-    gpReadFunc = ReadNextFromFile;
-    return 1;
-}
-
-int ReadNextFromFile(void *dest, MBInfo *info) {
-    if (info->hMem) return CopyFromMemory(dest, info);
     return ReadFromSpool(dest, info) ? 1 : 0;
 }
 
@@ -151,7 +130,7 @@ static void *LoadFromSpool(MBInfo *info) {
         return nullptr;
     }
     info->hMem = block;
-    if (!OpenSpoolForReading() || !ReadFromSpool(data, info)) {
+    if (!ReadFromSpool(data, info)) {
         FreeBlockMemory(info);
         return nullptr;
     }
@@ -160,18 +139,7 @@ static void *LoadFromSpool(MBInfo *info) {
 
 void *LockBlock(MBInfo *info) {
     if (info->hMem) return GlobalLock(info->hMem);
-    void *data = LoadFromSpool(info);
-    if (data) gpLockFunc = LoadNextFromFile;
-    return data;
-}
-
-void *LoadNextFromFile(MBInfo *info) {
-    if (info->hMem) return GlobalLock(info->hMem);
     return LoadFromSpool(info);
-}
-
-void DeleteSpoolFile() {
-    if (gMBInMemory < 0) RemoveSpoolFile();
 }
 
 void DiscardImageData() {

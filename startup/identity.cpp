@@ -1,7 +1,5 @@
 // The source's identity, as the scan module names the scanner.
-#include "app.h"
-
-#include "globals.h"
+#include "modules.h"
 #include "scan_module.h"
 
 #include <string.h>
@@ -16,9 +14,7 @@ static void CopyIdentityString(TW_STR32 field, const char *text) {
     field[length] = '\0';
 }
 
-void InitIdentity() {
-    gDSState = DS_STATE_LOADED;
-
+void InitIdentity(TW_IDENTITY *identity) {
     char productName[kProductStringBuffer] = {};
     char manufacturer[kProductStringBuffer] = {};
     char productFamily[kProductStringBuffer] = {};
@@ -30,17 +26,16 @@ void InitIdentity() {
     productName[kProductStringBuffer - 1] = manufacturer[kProductStringBuffer - 1] = '\0';
     productFamily[kProductStringBuffer - 1] = versionInfo[kProductStringBuffer - 1] = '\0';
 
-    gAppIdentity.Id = 0;
-    gDSIdentity.Id = 0;
-    gDSIdentity.ProtocolMajor = TWON_PROTOCOLMAJOR;
-    gDSIdentity.ProtocolMinor = TWON_PROTOCOLMINOR;
-    gDSIdentity.Version.MajorNum = majorNum;
-    gDSIdentity.Version.MinorNum = minorNum;
-    gDSIdentity.Version.Language = TWLG_USA;
-    gDSIdentity.Version.Country = TWCY_TAIWAN;
-    gDSIdentity.SupportedGroups = DG_CONTROL | DG_IMAGE;
-    CopyIdentityString(gDSIdentity.Manufacturer, manufacturer);
-    CopyIdentityString(gDSIdentity.ProductName, productName);
-    CopyIdentityString(gDSIdentity.ProductFamily, productFamily);
-    CopyIdentityString(gDSIdentity.Version.Info, versionInfo);
+    identity->Id = 0;
+    identity->ProtocolMajor = TWON_PROTOCOLMAJOR;
+    identity->ProtocolMinor = TWON_PROTOCOLMINOR;
+    identity->Version.MajorNum = majorNum;
+    identity->Version.MinorNum = minorNum;
+    identity->Version.Language = TWLG_USA;
+    identity->Version.Country = TWCY_TAIWAN;
+    identity->SupportedGroups = DG_CONTROL | DG_IMAGE;
+    CopyIdentityString(identity->Manufacturer, manufacturer);
+    CopyIdentityString(identity->ProductName, productName);
+    CopyIdentityString(identity->ProductFamily, productFamily);
+    CopyIdentityString(identity->Version.Info, versionInfo);
 }

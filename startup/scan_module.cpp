@@ -1,11 +1,9 @@
 // Loading the scan module and binding its fourteen operations by name.
 #include "scan_module.h"
 
-#include "globals.h"
-
 #include <string.h>
 
-HMODULE ghScanModule;
+static HMODULE ghScanModule;
 
 // Stand-ins for operations the scan module does not export. Each fails the
 // way its caller already handles: no scanner, no window, no image.

@@ -1,9 +1,8 @@
 #include "bmp_writer.h"
 
 #include "afx.h"
-#include "image/dib.h"
-#include "image/native_xfer.h"
-#include "image/reception.h"
+#include "dib.h"
+#include "native_xfer.h"
 
 #include <string.h>
 
@@ -48,8 +47,8 @@ static TW_INT16 WriteLockedBitmap(HFILE file, const TW_UINT8 *bitmap) {
 }
 
 TW_INT16 WriteBmpFile(HFILE file) {
-    TW_INT16 status = XFER_FAILED;
-    HGLOBAL dib = gScaleMode ? ScaledNative(&status) : NativeFromQueue(&status);
+    HGLOBAL dib = nullptr;
+    TW_INT16 status = BitmapOfQueue(&dib);
     if (status != XFER_DONE) {
         AfxMessageBox("Error!\n OpenDIB Failure");
         if (dib) GlobalFree(dib);

@@ -1,11 +1,8 @@
 #include "tiff_writer.h"
 
 #include "afx.h"
-#include "image/global_block.h"
-#include "image/queued_copy.h"
-#include "image/reception.h"
-#include "image/scaling.h"
-#include "image/spool.h"
+#include "image/image_reader.h"
+#include "image/image_size.h"
 #include "little_endian.h"
 
 #include <string.h>
@@ -116,78 +113,53 @@ bool IsTiffDepth(int bits) { return bits == 1 || bits == 8 || bits == 24; }
 
 const char kBitmapFailure[] = "Error!\nPut TIFF BITMAP to file failured.";
 
-struct BlockOutput {
-    HFILE file;
-    TW_UINT32 rowBytes;
-};
-
-// A block's rows go out; whatever the scan module left behind them in the
-// block is not part of the image. A block that cannot be read back counts
-// as a short write.
-bool WriteBlockData(void *context, const MBInfo &block, const TW_UINT8 *data) {
-    const BlockOutput &output = *static_cast<const BlockOutput *>(context);
-    if (data && WriteAll(output.file, data, block.Rows * output.rowBytes)) return true;
+bool WriteRows(HFILE file, const TW_UINT8 *rows, TW_UINT32 bytes) {
+    if (WriteAll(file, rows, bytes)) return true;
     AfxMessageBox(kBitmapFailure);
     return false;
 }
 
-struct RowOutput {
-    HFILE file;
-    TW_UINT32 rowBytes;
-};
+// Each block's rows go out in one piece; whatever the scan module left
+// behind them in the block is not part of the image.
+TW_INT16 WriteBlocks(HFILE file) {
+    TW_UINT32 rowBytes = RowBytes((TW_UINT32)gImageInfo.ImageWidth, (TW_UINT16)gImageInfo.BitsPerPixel);
+    TW_INT16 status;
+    ImageBlock block;
+    do {
+        status = NextBlock(&block);
+        if (status == XFER_FAILED) AfxMessageBox(kBitmapFailure);  // a block that cannot be read back
+        else if ((status == XFER_MORE || status == XFER_DONE) && !WriteRows(file, block.data, block.rows * rowBytes))
+            status = XFER_FAILED;
+    } while (status == XFER_MORE);
+    return status;
+}
 
-// A repeated row writes the line buffer again.
-bool WriteRow(void *context, const TW_UINT8 *row) {
-    const RowOutput &output = *static_cast<const RowOutput *>(context);
-    if (row && WriteAll(output.file, row, output.rowBytes)) return true;
-    AfxMessageBox(kBitmapFailure);
-    return false;
+// Enlarged rows go out one by one: a repeated row writes the line again.
+TW_INT16 WriteEnlargedRows(HFILE file) {
+    TW_INT16 status;
+    const TW_UINT8 *row = nullptr;
+    do {
+        status = NextRow(&row);
+        if (status == XFER_FAILED) AfxMessageBox(kBitmapFailure);  // a source line that cannot be had
+        else if ((status == XFER_MORE || status == XFER_DONE) && !WriteRows(file, row, ReadRowBytes()))
+            status = XFER_FAILED;
+    } while (status == XFER_MORE);
+    return status;
 }
 
 }  // namespace
 
-TW_INT16 WriteTiffFromQueue(HFILE file) {
-    if (gReceiveFailed) {
-        DiscardImageData();
-        return XFER_CANCELLED;
-    }
-    // An empty queue means a failed transfer already consumed the image.
-    if (!IsTiffDepth(gImageInfo.BitsPerPixel) || gImageQueue.GetCount() == 0) {
-        DiscardImageData();
-        return XFER_FAILED;
-    }
-    if (!WriteTiffHeader(file, (TW_UINT32)gImageInfo.ImageWidth, (TW_UINT32)gImageInfo.ImageLength,
-                         (TW_UINT16)gImageInfo.BitsPerPixel))
-        return XFER_FAILED;
-
-    BlockOutput output = {file, RowBytes((TW_UINT32)gImageInfo.ImageWidth, (TW_UINT16)gImageInfo.BitsPerPixel)};
-    return CopyQueuedBlocks(WriteBlockData, &output);
-}
-
-TW_INT16 WriteTiffScaled(HFILE file) {
-    if (gReceiveFailed) {
-        DiscardImageData();
-        return XFER_CANCELLED;
-    }
+TW_INT16 WriteTiffFile(HFILE file) {
+    if (gImage.outcome == ImageOutcome::ReceptionFailed) return StoppedReception(true);
     TW_UINT16 bits = (TW_UINT16)gImageInfo.BitsPerPixel;
-    TW_UINT32 sourceBytes = RowBytes(gSourceWidth, bits);
-    TW_UINT32 rowBytes = RowBytes(gScaledWidth, bits);
-    TW_INT32 entries = ScaleRulerEntries();
-
-    ScopedBlock ruler((size_t)entries * sizeof(TW_INT32));
-    if (!ruler.As<TW_INT32>()) return XFER_FAILED;
-    EvaluateScaleRuler(ruler.As<TW_INT32>(), gScaleNum, gScaleDen, entries);
-    LineScaler scale = ScalerForDepth(bits, false, gScaleNum, gScaleDen);  // red, green, blue kept
-    if (!scale) {
-        DiscardImageData();
+    if (!IsTiffDepth(bits)) return XFER_FAILED;
+    if (!WriteTiffHeader(file, (TW_UINT32)gImageInfo.ImageWidth, (TW_UINT32)gImageInfo.ImageLength, bits))
         return XFER_FAILED;
-    }
-    if (!WriteTiffHeader(file, gScaledWidth, gScaledLength, bits)) return XFER_FAILED;
-    ScopedBlock line(rowBytes);
-    if (!line.As<TW_UINT8>()) return XFER_FAILED;
-    ScaledWalk walk = {ruler.As<TW_INT32>(), line.As<TW_UINT8>(), scale, sourceBytes};
-    RowOutput output = {file, rowBytes};
-    TW_INT16 status = CopyScaledRows(walk, WriteRow, &output);
-    DiscardImageData();
+    bool enlarged = gImage.where == ImageWhere::QueueEnlarged;
+    // Red, green, blue as the scan module delivered them.
+    TW_INT16 status = BeginRead(enlarged ? ReadForm::Rows : ReadForm::Blocks);
+    if (status != XFER_MORE) return status;
+    status = enlarged ? WriteEnlargedRows(file) : WriteBlocks(file);
+    EndRead(status);
     return status;
 }

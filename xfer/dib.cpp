@@ -1,8 +1,8 @@
 #include "dib.h"
 
 #include "afx.h"
-#include "globals.h"
-#include "image_size.h"
+#include "image/current_image.h"
+#include "image/image_size.h"
 
 #include <string.h>
 

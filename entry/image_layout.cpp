@@ -1,21 +1,7 @@
-// DG_IMAGE / DAT_IMAGELAYOUT: the frame the application asks for. Its frame
-// reaches the scan module when the source is enabled.
-#include "image_layout.h"
+// DG_IMAGE / DAT_IMAGELAYOUT: the frame the application asks for.
+#include "dispatch.h"
 
-#include "entry/dispatch.h"
-
-#include <string.h>
-
-TW_IMAGELAYOUT gImageLayout;
-TW_IMAGELAYOUT gDefaultLayout;
-
-void InitImageLayout() {
-    memset(&gImageLayout.Frame, 0, sizeof gImageLayout.Frame);
-    gImageLayout.DocumentNumber = 1;
-    gImageLayout.PageNumber = 1;
-    gImageLayout.FrameNumber = 1;
-    gDefaultLayout = gImageLayout;
-}
+#include "caps/image_layout.h"
 
 TW_UINT16 ImageLayoutHandler(TripletArgs *args) {
     gConditionCode = TWCC_SUCCESS;

@@ -1,17 +1,14 @@
-// The file mode of the memory transfer: the scan module writes the whole
-// image as a TIFF file, and the data source reads it back a strip per call.
-// The file's entries start at offset 12, two bytes after their count.
+#include "scan_file.h"
+
 #include "afx.h"
+#include "caps/file_setup.h"
 #include "caps/store.h"
-#include "entry/dispatch.h"
-#include "file_setup.h"
-#include "image/scaling.h"
 #include "little_endian.h"
-#include "mem_xfer.h"
+#include "startup/scan_module.h"
 
 #include <string.h>
 
-HFILE gScanFile = HFILE_ERROR;
+static HFILE gScanFile = HFILE_ERROR;
 static TW_UINT16 gScanFileWidth, gScanFileRows, gScanFileSamples;
 static TW_UINT32 gScanFileBytesPerRow;  // rows of 24 bits pass 64 KiB
 static TW_UINT16 gScanFileRowsDone;
@@ -61,50 +58,67 @@ static BOOL ReadScanFileEntries(TW_UINT32 *dataOffset) {
     return haveOffset && gScanFileWidth && gScanFileRows && gScanFileSamples;
 }
 
-int ScanFileHeader() {
+// The scan module's file: its header read, positioned at the image data;
+// FALSE when it cannot be used.
+static BOOL ScanFileHeader() {
     CloseScanFile(FALSE);  // one file at a time
     OFSTRUCT info;
     gScanFile = OpenFile(gSetupFileXfer.FileName, &info, OF_READ);
-    if (gScanFile == HFILE_ERROR) return 0;
+    if (gScanFile == HFILE_ERROR) return FALSE;
     memcpy(gScanFileName, gSetupFileXfer.FileName, sizeof gScanFileName);
     gScanFileName[sizeof gScanFileName - 1] = '\0';
     gScanFileRowsDone = 0;
     TW_UINT32 dataOffset = 0;
     if (!ReadScanFileEntries(&dataOffset) || dataOffset > 0x7FFFFFFF) {
         CloseScanFile(FALSE);
-        return 0;
+        return FALSE;
     }
     TW_UINT32 product = (TW_UINT32)gScanFileWidth * gScanFileSamples;
     // Bilevel rows are packed; other rows have a byte per sample.
     gScanFileBytesPerRow = gImageInfo.PixelType == TWPT_BW ? (product + 7) / 8 : product;
     if (gScanFileBytesPerRow == 0 || _llseek(gScanFile, (LONG)dataOffset, FILE_BEGIN) != (LONG)dataOffset) {
         CloseScanFile(FALSE);
-        return 0;
+        return FALSE;
     }
-    return 1;
+    return TRUE;
 }
 
-TW_UINT16 ReadFileStrip(TW_UINT32 capacity) {
+int QueryXferBuffer(TW_UINT32 *kilobytes) {
+    int blocks = ScanModuleOps.CkUseBufXfer(kilobytes);
+    if (blocks) return blocks;
+    gImage.fromScanFile = true;
+    CloseScanFile(TRUE);  // the file of an earlier request, before the new one is written
+    TW_INT16 status = ScanModuleOps.GetSMImage_File(&gSetupFileXfer, 0);
+    // Both success statuses mean the file was written: it is read back.
+    if (status == XFER_DONE) status = XFER_MORE;
+    if (status == XFER_MORE && !ScanFileHeader()) status = XFER_FAILED;
+    // A file that will never be read goes now: nothing else would delete it.
+    if (status != XFER_MORE) DeleteFileA(gSetupFileXfer.FileName);
+    gImage.ScanFileStatus = status;
+    return 0;
+}
+
+TW_INT16 ReadFileStrip(TW_IMAGEMEMXFER *strip, void *buffer, TW_UINT32 capacity) {
     // Counted in 32 bits: a large buffer of short rows holds 64 Ki rows or more.
     TW_UINT32 rows = capacity / gScanFileBytesPerRow;
     TW_UINT32 left = (TW_UINT32)(gScanFileRows - gScanFileRowsDone);
     if (left < rows) rows = left;
     // A buffer that cannot hold one row would never see the end.
-    if (rows == 0) return FailWith(TWCC_BADVALUE);
+    if (rows == 0) return XFER_BUFFER_TOO_SMALL;
     TW_UINT32 bytes = (TW_UINT32)rows * gScanFileBytesPerRow;
-    if (_lread(gScanFile, gXferBuffer, bytes) != bytes) {
+    if (_lread(gScanFile, buffer, bytes) != bytes) {
         AfxMessageBox(" Read image data failed ");
-        return FailWith(TWCC_OPERATIONERROR);
+        return XFER_FAILED;
     }
-    gMemXfer.Compression = gCompression;
-    gMemXfer.BytesPerRow = gScanFileBytesPerRow;
-    gMemXfer.Columns = gScanFileWidth;
-    gMemXfer.Rows = rows;
-    gMemXfer.XOffset = 0;
-    gMemXfer.YOffset = gScanFileRowsDone;
-    gMemXfer.BytesWritten = bytes;
+    strip->Compression = gCompression;
+    strip->BytesPerRow = gScanFileBytesPerRow;
+    strip->Columns = gScanFileWidth;
+    strip->Rows = rows;
+    strip->XOffset = 0;
+    strip->YOffset = gScanFileRowsDone;
+    strip->BytesWritten = bytes;
     gScanFileRowsDone = (TW_UINT16)(gScanFileRowsDone + rows);
-    if (gScanFileRowsDone < gScanFileRows) return TWRC_SUCCESS;
+    if (gScanFileRowsDone < gScanFileRows) return XFER_MORE;
     CloseScanFile(TRUE);
-    return TWRC_XFERDONE;
+    return XFER_DONE;
 }

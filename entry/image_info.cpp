@@ -1,7 +1,7 @@
 // DG_IMAGE / DAT_IMAGEINFO: the description of the image that is ready.
-#include "entry/dispatch.h"
+#include "dispatch.h"
 
-TW_IMAGEINFO gImageInfo;
+#include "image/current_image.h"
 
 TW_UINT16 ImageInfoHandler(TripletArgs *args) {
     gConditionCode = TWCC_SUCCESS;

@@ -1,14 +1,11 @@
-// The settings circle with the scan module: its settings become the
-// capability defaults when the source opens and after every transfer; the
-// negotiated values go back to it when the source is enabled.
-#include "session.h"
+#include "scanner_settings.h"
 
-#include "caps/store.h"
-#include "globals.h"
-#include "image/image_layout.h"
-#include "image/spool.h"
-#include "xfer/mem_xfer.h"
+#include "image_layout.h"
 #include "startup/scan_module.h"
+#include "store.h"
+
+ScanSettings gScannerDefaults;
+static ScanSettings gScannerRequest;  // what SetDefValue received last
 
 void LoadScannerDefaults() {
     ScanModuleOps.GetDefValue(&gScannerDefaults);
@@ -45,9 +42,4 @@ void SendScannerSettings() {
     gScannerRequest.Contrast = (TW_INT16)gContrast;
     gScannerRequest.Units = gUnits;
     ScanModuleOps.SetDefValue(&gScannerRequest);
-}
-
-void DropImage() {
-    DiscardImageData();
-    AbandonMemoryXfer();
 }

@@ -1,6 +1,7 @@
-// The image layout the application may read and set before scanning.
-#ifndef QR_IMAGE_IMAGE_LAYOUT_H
-#define QR_IMAGE_IMAGE_LAYOUT_H
+// The image layout the application may read and set before scanning. Its
+// frame reaches the scan module when the source is enabled.
+#ifndef QR_CAPS_IMAGE_LAYOUT_H
+#define QR_CAPS_IMAGE_LAYOUT_H
 
 #include "twain.h"
 

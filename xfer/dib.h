@@ -1,7 +1,7 @@
 // The packed device-independent bitmap of the native transfer: header,
 // palette, then the rows bottom-up, each padded to four bytes.
-#ifndef QR_IMAGE_DIB_H
-#define QR_IMAGE_DIB_H
+#ifndef QR_XFER_DIB_H
+#define QR_XFER_DIB_H
 
 #include "twain.h"
 #include "win32.h"

@@ -1,14 +1,7 @@
-// Start-up binds the Source Manager's entry point and the scan module named
-// in QRVM.INI; shut-down frees both. Nothing else of the data source runs
-// before InitInstance or after ExitInstance.
-#include "app.h"
+#include "modules.h"
 
-#include "entry/session.h"
-#include "globals.h"
-#include "image/queue.h"
 #include "module_paths.h"
 #include "scan_module.h"
-#include "spool_folders.h"
 
 HINSTANCE ghInstance;
 HMODULE ghDSM;
@@ -17,10 +10,6 @@ DSMENTRYPROC gpDSMEntry;
 static const char kSourceManagerName[] = "TWAIN_32.DLL";
 static const char kSettingsFileName[] = "QRVM.INI";
 static const char kDefaultScanModule[] = "qvsmod.dll";
-
-QR_DLL_APPLICATION(QRVMApp, theApp)
-
-QRVMApp::QRVMApp() : CWinApp("QRVM") {}
 
 // TWAIN_32.DLL in the Windows directory, or null.
 static HMODULE LoadFromWindowsDirectory() {
@@ -35,9 +24,7 @@ static HMODULE LoadFromWindowsDirectory() {
     return LoadLibraryA(path);
 }
 
-// The Source Manager of the Windows directory. Its absence only means the
-// application is never told of images; notifications then fail quietly.
-static void BindSourceManager() {
+void BindSourceManager() {
     ghDSM = LoadFromWindowsDirectory();
 #if defined(_WIN32)
     // A Source Manager built into the system (Wine's) has no file in the
@@ -51,9 +38,14 @@ static void BindSourceManager() {
             reinterpret_cast<void (*)(void)>(GetProcAddress(ghDSM, "DSM_Entry")));
 }
 
-// The scan module named by [Scanner] ScanDll of QRVM.INI, always taken from
-// the data source's own folder.
-static BOOL LoadConfiguredScanModule() {
+void FreeSourceManager() {
+    if (!ghDSM) return;
+    FreeLibrary(ghDSM);
+    ghDSM = nullptr;
+    gpDSMEntry = nullptr;
+}
+
+BOOL LoadConfiguredScanModule() {
     char directory[MAX_PATH];
     char settingsPath[MAX_PATH];
     char scanDll[MAX_PATH];
@@ -63,34 +55,4 @@ static BOOL LoadConfiguredScanModule() {
     GetPrivateProfileStringA("Scanner", "ScanDll", kDefaultScanModule, scanDll, sizeof scanDll, settingsPath);
     if (!ComposePath(modulePath, sizeof modulePath, directory, scanDll)) return FALSE;
     return LoadScanModule(modulePath);
-}
-
-BOOL QRVMApp::InitInstance() {
-    ghInstance = m_hInstance;
-    // Spool folders of a process that died scanning go before any are made.
-    RemoveAbandonedSpoolFolders();
-    BindSourceManager();
-    if (!LoadConfiguredScanModule()) {
-        // The module stays loaded in state 0: every triplet with a state
-        // rule is refused with TWCC_SEQERROR.
-        gConditionCode = TWCC_BADPROTOCOL;
-        return TRUE;
-    }
-    InitIdentity();
-    SetDialogBkColor(RGB(192, 192, 192), RGB(0, 0, 0));
-    return TRUE;
-}
-
-int QRVMApp::ExitInstance() {
-    // An image never transferred is reported, and its memory and spool file
-    // go with the module rather than outlive it.
-    gImageQueue.ReportLeftovers();
-    DropImage();
-    FreeScanModule();
-    if (ghDSM) {
-        FreeLibrary(ghDSM);
-        ghDSM = nullptr;
-        gpDSMEntry = nullptr;
-    }
-    return CWinApp::ExitInstance();
 }

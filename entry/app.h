@@ -1,6 +1,6 @@
 // The data source's application object: start-up and shut-down of the module.
-#ifndef QR_STARTUP_APP_H
-#define QR_STARTUP_APP_H
+#ifndef QR_ENTRY_APP_H
+#define QR_ENTRY_APP_H
 
 #include "afx.h"
 
@@ -10,9 +10,5 @@ public:
     BOOL InitInstance() override;
     int ExitInstance() override;
 };
-
-// Fills gDSIdentity from the scan module's product name and version; the
-// last step of start-up. State 300 afterwards.
-void InitIdentity();
 
 #endif

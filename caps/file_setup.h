@@ -1,6 +1,6 @@
 // The file-transfer set-up: where and in which format a file transfer writes.
-#ifndef QR_XFER_FILE_SETUP_H
-#define QR_XFER_FILE_SETUP_H
+#ifndef QR_CAPS_FILE_SETUP_H
+#define QR_CAPS_FILE_SETUP_H
 
 #include "twain.h"
 

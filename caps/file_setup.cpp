@@ -1,7 +1,7 @@
 #include "file_setup.h"
 
-#include "caps/store.h"
-#include "globals.h"
+#include "startup/modules.h"
+#include "store.h"
 #include "ui/resource.h"
 
 #include <string.h>

@@ -1,0 +1,20 @@
+// The native transfer: the image as one packed bitmap in a global block that
+// becomes the application's. The scan module builds it for an image it
+// delivers itself; a queued image is copied in row by row, enlarged when it
+// is.
+#ifndef QR_XFER_NATIVE_XFER_H
+#define QR_XFER_NATIVE_XFER_H
+
+#include "image/current_image.h"
+#include "win32.h"
+
+// The bitmap of the current image: XFER_DONE with *dib the whole bitmap;
+// any other status with *dib null.
+TW_INT16 NativeXfer(HGLOBAL *dib);
+
+// The bitmap of the queued image, read whole; consumed whatever way it ends
+// once reading began. *dib may hold a part bitmap after a failure: the
+// caller frees it.
+TW_INT16 BitmapOfQueue(HGLOBAL *dib);
+
+#endif
