@@ -4,7 +4,7 @@
 #include "scan_module.h"
 
 HINSTANCE ghInstance;
-HMODULE ghDSM;
+static HMODULE ghDSM;
 DSMENTRYPROC gpDSMEntry;
 
 static const char kSourceManagerName[] = "TWAIN_32.DLL";

@@ -7,7 +7,6 @@
 #include "win32.h"
 
 extern HINSTANCE ghInstance;  // the data source itself
-extern HMODULE ghDSM;
 extern DSMENTRYPROC gpDSMEntry;
 
 // Binds DSM_Entry of TWAIN_32.DLL in the Windows directory. Its absence only
