@@ -59,12 +59,13 @@ def symbols(obj, *flags):
     return [line.split(None, 2)[-1] for line in out.splitlines() if line.strip()]
 
 
-def check_symbols(object_dir):
-    objects = {}  # folder -> object files
+def check_symbols(source_dir, object_dir):
+    objects = {}  # folder -> object files of sources that still exist (a build folder keeps stale ones)
     for folder in STACK:
         path = os.path.join(object_dir, folder)
         if os.path.isdir(path):
-            objects[folder] = [os.path.join(path, n) for n in sorted(os.listdir(path)) if n.endswith(".o")]
+            objects[folder] = [os.path.join(path, n) for n in sorted(os.listdir(path))
+                               if n.endswith(".o") and os.path.exists(os.path.join(source_dir, folder, n[:-2]))]
     if not objects:
         return [f"no object files of the data source under {object_dir}"]
     owner = {}  # symbol -> folder that defines it
@@ -88,7 +89,7 @@ def check_symbols(object_dir):
 def main():
     if len(sys.argv) != 3:
         sys.exit(__doc__)
-    problems = check_includes(sys.argv[1]) + check_symbols(sys.argv[2])
+    problems = check_includes(sys.argv[1]) + check_symbols(sys.argv[1], sys.argv[2])
     for problem in problems:
         print(problem)
     if problems:

@@ -18,7 +18,7 @@ WINBASEAPI void SetLastError(DWORD code)
 
 namespace kernel {
 
-DWORD error_from_errno(int err)
+DWORD ErrorFromErrno(int err)
 {
     switch (err) {
     case 0:
@@ -61,18 +61,18 @@ DWORD error_from_errno(int err)
     }
 }
 
-void set_error_from_errno(int err)
+void SetErrorFromErrno(int err)
 {
-    SetLastError(error_from_errno(err));
+    SetLastError(ErrorFromErrno(err));
 }
 
-void set_error_from_errno_for_path(int err, const std::string &path)
+void SetErrorFromErrnoForPath(int err, const std::string &path)
 {
-    if (err == ENOENT && !is_directory(directory_of(path))) {
+    if (err == ENOENT && !IsDirectory(DirectoryOf(path))) {
         SetLastError(ERROR_PATH_NOT_FOUND);
         return;
     }
-    set_error_from_errno(err);
+    SetErrorFromErrno(err);
 }
 
 } // namespace kernel

@@ -22,7 +22,7 @@ FaultPoint gFileWrites;
 FaultPoint gFileReads;
 FaultPoint gHeapAllocs;
 
-bool count_call(FaultPoint &point)
+bool CountCall(FaultPoint &point)
 {
     std::lock_guard<std::mutex> lock(gFaultMutex);
     point.calls++;
@@ -32,7 +32,7 @@ bool count_call(FaultPoint &point)
     return point.untilFailure == 0;
 }
 
-void arm_fault(FaultPoint &point, long n)
+void ArmFault(FaultPoint &point, long n)
 {
     std::lock_guard<std::mutex> lock(gFaultMutex);
     point.untilFailure = n > 0 ? n : 0;
@@ -42,24 +42,24 @@ void arm_fault(FaultPoint &point, long n)
 
 namespace kernel {
 
-bool count_global_alloc(void)
+bool CountGlobalAlloc(void)
 {
-    return count_call(gGlobalAllocs);
+    return CountCall(gGlobalAllocs);
 }
 
-bool count_file_write(void)
+bool CountFileWrite(void)
 {
-    return count_call(gFileWrites);
+    return CountCall(gFileWrites);
 }
 
-bool count_file_read(void)
+bool CountFileRead(void)
 {
-    return count_call(gFileReads);
+    return CountCall(gFileReads);
 }
 
-bool count_heap_alloc(void)
+bool CountHeapAlloc(void)
 {
-    return count_call(gHeapAllocs);
+    return CountCall(gHeapAllocs);
 }
 
 } // namespace kernel
@@ -86,28 +86,28 @@ WINBASEAPI void WinLayer_ResetCounters(void)
 
 WINBASEAPI void WinLayer_FailNthGlobalAlloc(long n)
 {
-    arm_fault(gGlobalAllocs, n);
+    ArmFault(gGlobalAllocs, n);
 }
 
 WINBASEAPI void WinLayer_FailNthFileWrite(long n)
 {
-    arm_fault(gFileWrites, n);
+    ArmFault(gFileWrites, n);
 }
 
 WINBASEAPI void WinLayer_FailNthFileRead(long n)
 {
-    arm_fault(gFileReads, n);
+    ArmFault(gFileReads, n);
 }
 
 WINBASEAPI void WinLayer_FailNthHeapAlloc(long n)
 {
-    arm_fault(gHeapAllocs, n);
+    ArmFault(gHeapAllocs, n);
 }
 
 WINBASEAPI void WinLayer_ClearFaults(void)
 {
-    arm_fault(gGlobalAllocs, 0);
-    arm_fault(gFileWrites, 0);
-    arm_fault(gFileReads, 0);
-    arm_fault(gHeapAllocs, 0);
+    ArmFault(gGlobalAllocs, 0);
+    ArmFault(gFileWrites, 0);
+    ArmFault(gFileReads, 0);
+    ArmFault(gHeapAllocs, 0);
 }

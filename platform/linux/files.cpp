@@ -51,13 +51,13 @@ constexpr unsigned kReadOnlyMode = 0444; // _lcreat attribute 1, FILE_ATTRIBUTE_
 std::mutex gFileMutex;
 std::unordered_set<int> gOpenFiles;
 
-bool is_tracked(int fd)
+bool IsTracked(int fd)
 {
     std::lock_guard<std::mutex> lock(gFileMutex);
     return gOpenFiles.count(fd) != 0;
 }
 
-bool track_file(int fd)
+bool TrackFile(int fd)
 {
     std::lock_guard<std::mutex> lock(gFileMutex);
     try {
@@ -69,7 +69,7 @@ bool track_file(int fd)
 }
 
 // Takes the descriptor out of the table; false when it was not there.
-bool untrack_file(int fd)
+bool UntrackFile(int fd)
 {
     std::lock_guard<std::mutex> lock(gFileMutex);
     return gOpenFiles.erase(fd) != 0;
@@ -77,7 +77,7 @@ bool untrack_file(int fd)
 
 // A descriptor below 3 means a standard stream was closed; a file there
 // would receive whatever the program prints, so it moves higher.
-int move_above_standard_streams(int fd)
+int MoveAboveStandardStreams(int fd)
 {
     if (fd > STDERR_FILENO)
         return fd;
@@ -89,7 +89,7 @@ int move_above_standard_streams(int fd)
 }
 
 // Win32 refuses to open a folder as a file.
-bool refuse_directory(int fd)
+bool RefuseDirectory(int fd)
 {
     struct stat st;
     if (fstat(fd, &st) != 0 || !S_ISDIR(st.st_mode))
@@ -99,7 +99,7 @@ bool refuse_directory(int fd)
     return true;
 }
 
-int access_flags(int ofMode)
+int AccessFlags(int ofMode)
 {
     switch (ofMode & 0x3) {
     case OF_WRITE:
@@ -112,14 +112,14 @@ int access_flags(int ofMode)
 }
 
 // Opens, tracks and returns a descriptor, or HFILE_ERROR with the Win32 error.
-HFILE open_tracked(const std::string &path, int flags, unsigned mode)
+HFILE OpenTracked(const std::string &path, int flags, unsigned mode)
 {
-    int fd = kernel::open_file(path, flags, mode);
+    int fd = kernel::OpenDescriptor(path, flags, mode);
     if (fd < 0) {
-        kernel::set_error_from_errno_for_path(errno, path);
+        kernel::SetErrorFromErrnoForPath(errno, path);
         return HFILE_ERROR;
     }
-    if (!track_file(fd)) {
+    if (!TrackFile(fd)) {
         close(fd);
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return HFILE_ERROR;
@@ -129,13 +129,13 @@ HFILE open_tracked(const std::string &path, int flags, unsigned mode)
 
 // An I/O error on a descriptor the layer knows: EBADF then means the file
 // was not opened for that direction, which Win32 calls access denied.
-void set_io_error(int err)
+void SetIoError(int err)
 {
-    SetLastError(err == EBADF ? ERROR_ACCESS_DENIED : kernel::error_from_errno(err));
+    SetLastError(err == EBADF ? ERROR_ACCESS_DENIED : kernel::ErrorFromErrno(err));
 }
 
 // read(2) until `bytes` have come or the file ends; -1 on an error.
-ssize_t read_fully(int fd, char *buffer, size_t bytes)
+ssize_t ReadFully(int fd, char *buffer, size_t bytes)
 {
     size_t done = 0;
     while (done < bytes) {
@@ -153,7 +153,7 @@ ssize_t read_fully(int fd, char *buffer, size_t bytes)
 
 // The position a seek would reach, checked: false when it is negative or
 // beyond what the LONG result can carry.
-bool compute_seek_target(int fd, LONG offset, int origin, off_t *target)
+bool ComputeSeekTarget(int fd, LONG offset, int origin, off_t *target)
 {
     off_t base;
     if (origin == FILE_BEGIN) {
@@ -168,7 +168,7 @@ bool compute_seek_target(int fd, LONG offset, int origin, off_t *target)
         return false;
     }
     if (base < 0) {
-        kernel::set_error_from_errno(errno);
+        kernel::SetErrorFromErrno(errno);
         return false;
     }
     // base >= 0 and |offset| < 2^31, so the sum cannot overflow off_t.
@@ -187,9 +187,9 @@ bool compute_seek_target(int fd, LONG offset, int origin, off_t *target)
 
 // OpenFile reports the full path in szPathName and refuses a path that
 // does not fit there, as Win32 does.
-bool fill_ofstruct_path(LPOFSTRUCT info, const std::string &path)
+bool FillOfstructPath(LPOFSTRUCT info, const std::string &path)
 {
-    std::string full = kernel::full_path(path);
+    std::string full = kernel::FullPath(path);
     if (full.empty() || full.size() >= sizeof(info->szPathName)) {
         SetLastError(full.empty() ? ERROR_PATH_NOT_FOUND : ERROR_INVALID_DATA);
         return false;
@@ -199,29 +199,29 @@ bool fill_ofstruct_path(LPOFSTRUCT info, const std::string &path)
 }
 
 // OF_CREATE creates or truncates, always for reading and writing.
-int open_file_flags(UINT style)
+int OpenFileFlags(UINT style)
 {
     if (style & OF_CREATE)
         return O_RDWR | O_CREAT | O_TRUNC;
-    return access_flags(static_cast<int>(style));
+    return AccessFlags(static_cast<int>(style));
 }
 
 // The work of OpenFile once the path is known. OF_PARSE returns 0, OF_DELETE
 // and OF_EXIST return TRUE, the others an open HFILE.
-HFILE open_file_style(const std::string &path, LPOFSTRUCT info, UINT style)
+HFILE OpenFileStyle(const std::string &path, LPOFSTRUCT info, UINT style)
 {
-    if (!fill_ofstruct_path(info, path))
+    if (!FillOfstructPath(info, path))
         return HFILE_ERROR;
     if (style & OF_PARSE)
         return 0;
     if ((style & OF_DELETE) && !(style & OF_CREATE)) {
         if (unlink(path.c_str()) != 0) {
-            kernel::set_error_from_errno_for_path(errno, path);
+            kernel::SetErrorFromErrnoForPath(errno, path);
             return HFILE_ERROR;
         }
         return TRUE;
     }
-    HFILE file = open_tracked(path, open_file_flags(style), kNormalMode);
+    HFILE file = OpenTracked(path, OpenFileFlags(style), kNormalMode);
     if (file == HFILE_ERROR)
         return HFILE_ERROR;
     if (style & OF_EXIST) {
@@ -236,7 +236,7 @@ struct CreateDisposition {
     bool valid;
 };
 
-CreateDisposition disposition_flags(DWORD disposition)
+CreateDisposition DispositionFlags(DWORD disposition)
 {
     switch (disposition) {
     case CREATE_NEW:
@@ -256,7 +256,7 @@ CreateDisposition disposition_flags(DWORD disposition)
     }
 }
 
-int generic_access_flags(DWORD access)
+int GenericAccessFlags(DWORD access)
 {
     bool reads = (access & GENERIC_READ) != 0;
     bool writes = (access & GENERIC_WRITE) != 0;
@@ -269,7 +269,7 @@ int generic_access_flags(DWORD access)
 
 namespace kernel {
 
-int open_file(const std::string &path, int flags, unsigned mode)
+int OpenDescriptor(const std::string &path, int flags, unsigned mode)
 {
     int fd;
     do {
@@ -277,13 +277,13 @@ int open_file(const std::string &path, int flags, unsigned mode)
     } while (fd < 0 && errno == EINTR);
     if (fd < 0)
         return -1;
-    fd = move_above_standard_streams(fd);
-    if (fd < 0 || refuse_directory(fd))
+    fd = MoveAboveStandardStreams(fd);
+    if (fd < 0 || RefuseDirectory(fd))
         return -1;
     return fd;
 }
 
-ssize_t write_fully(int fd, const char *buffer, size_t bytes)
+ssize_t WriteFully(int fd, const char *buffer, size_t bytes)
 {
     size_t done = 0;
     while (done < bytes) {
@@ -306,7 +306,7 @@ WINBASEAPI HFILE _lcreat(LPCSTR path, int attribute)
         return HFILE_ERROR;
     }
     unsigned mode = (attribute & FILE_ATTRIBUTE_READONLY) ? kReadOnlyMode : kNormalMode;
-    return open_tracked(kernel::native_path(path), O_RDWR | O_CREAT | O_TRUNC, mode);
+    return OpenTracked(kernel::NativePath(path), O_RDWR | O_CREAT | O_TRUNC, mode);
 }
 
 // The share bits of `mode` are accepted and not enforced.
@@ -316,14 +316,14 @@ WINBASEAPI HFILE _lopen(LPCSTR path, int mode)
         SetLastError(ERROR_INVALID_PARAMETER);
         return HFILE_ERROR;
     }
-    return open_tracked(kernel::native_path(path), access_flags(mode), 0);
+    return OpenTracked(kernel::NativePath(path), AccessFlags(mode), 0);
 }
 
 WINBASEAPI UINT _lread(HFILE file, LPVOID buffer, UINT bytes)
 {
-    if (kernel::count_file_read())
+    if (kernel::CountFileRead())
         return 0; // an injected short read: nothing read
-    if (!is_tracked(file)) {
+    if (!IsTracked(file)) {
         SetLastError(ERROR_INVALID_HANDLE);
         return static_cast<UINT>(HFILE_ERROR);
     }
@@ -331,9 +331,9 @@ WINBASEAPI UINT _lread(HFILE file, LPVOID buffer, UINT bytes)
         SetLastError(ERROR_INVALID_PARAMETER);
         return static_cast<UINT>(HFILE_ERROR);
     }
-    ssize_t got = read_fully(file, static_cast<char *>(buffer), bytes);
+    ssize_t got = ReadFully(file, static_cast<char *>(buffer), bytes);
     if (got < 0) {
-        set_io_error(errno);
+        SetIoError(errno);
         return static_cast<UINT>(HFILE_ERROR);
     }
     return static_cast<UINT>(got);
@@ -341,9 +341,9 @@ WINBASEAPI UINT _lread(HFILE file, LPVOID buffer, UINT bytes)
 
 WINBASEAPI UINT _lwrite(HFILE file, LPCSTR buffer, UINT bytes)
 {
-    if (kernel::count_file_write())
+    if (kernel::CountFileWrite())
         return 0; // an injected short write: nothing written
-    if (!is_tracked(file)) {
+    if (!IsTracked(file)) {
         SetLastError(ERROR_INVALID_HANDLE);
         return static_cast<UINT>(HFILE_ERROR);
     }
@@ -353,9 +353,9 @@ WINBASEAPI UINT _lwrite(HFILE file, LPCSTR buffer, UINT bytes)
         SetLastError(ERROR_INVALID_PARAMETER);
         return static_cast<UINT>(HFILE_ERROR);
     }
-    ssize_t put = kernel::write_fully(file, buffer, bytes);
+    ssize_t put = kernel::WriteFully(file, buffer, bytes);
     if (put < 0) {
-        set_io_error(errno);
+        SetIoError(errno);
         return static_cast<UINT>(HFILE_ERROR);
     }
     return static_cast<UINT>(put);
@@ -363,15 +363,15 @@ WINBASEAPI UINT _lwrite(HFILE file, LPCSTR buffer, UINT bytes)
 
 WINBASEAPI LONG _llseek(HFILE file, LONG offset, int origin)
 {
-    if (!is_tracked(file)) {
+    if (!IsTracked(file)) {
         SetLastError(ERROR_INVALID_HANDLE);
         return HFILE_ERROR;
     }
     off_t target;
-    if (!compute_seek_target(file, offset, origin, &target))
+    if (!ComputeSeekTarget(file, offset, origin, &target))
         return HFILE_ERROR;
     if (lseek(file, target, SEEK_SET) < 0) {
-        kernel::set_error_from_errno(errno);
+        kernel::SetErrorFromErrno(errno);
         return HFILE_ERROR;
     }
     return static_cast<LONG>(target);
@@ -379,14 +379,14 @@ WINBASEAPI LONG _llseek(HFILE file, LONG offset, int origin)
 
 WINBASEAPI HFILE _lclose(HFILE file)
 {
-    if (!untrack_file(file)) {
+    if (!UntrackFile(file)) {
         SetLastError(ERROR_INVALID_HANDLE);
         return HFILE_ERROR;
     }
     // Linux releases the descriptor even when close reports an error, so
     // it is never retried (that could close a descriptor reused meanwhile).
     if (close(file) != 0 && errno != EINTR) {
-        kernel::set_error_from_errno(errno);
+        kernel::SetErrorFromErrno(errno);
         return HFILE_ERROR;
     }
     return 0;
@@ -402,7 +402,7 @@ WINBASEAPI HFILE OpenFile(LPCSTR path, LPOFSTRUCT info, UINT style)
     if (style & OF_REOPEN)
         native.assign(info->szPathName, strnlen(info->szPathName, sizeof(info->szPathName)));
     else if (path)
-        native = kernel::native_path(path);
+        native = kernel::NativePath(path);
     info->cBytes = sizeof(*info);
     info->fFixedDisk = 1;
     info->nErrCode = 0;
@@ -411,7 +411,7 @@ WINBASEAPI HFILE OpenFile(LPCSTR path, LPOFSTRUCT info, UINT style)
         info->nErrCode = ERROR_INVALID_PARAMETER;
         return HFILE_ERROR;
     }
-    HFILE file = open_file_style(native, info, style);
+    HFILE file = OpenFileStyle(native, info, style);
     if (file == HFILE_ERROR)
         info->nErrCode = static_cast<WORD>(GetLastError());
     return file;
@@ -426,25 +426,25 @@ WINBASEAPI HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, void *secu
     (void)share;
     (void)security;
     (void)templateFile;
-    CreateDisposition how = disposition_flags(disposition);
+    CreateDisposition how = DispositionFlags(disposition);
     if (!path || !how.valid || (disposition == TRUNCATE_EXISTING && !(access & GENERIC_WRITE))) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return INVALID_HANDLE_VALUE;
     }
-    std::string native = kernel::native_path(path);
+    std::string native = kernel::NativePath(path);
     unsigned mode = (flags & FILE_ATTRIBUTE_READONLY) ? kReadOnlyMode : kNormalMode;
-    int openFlags = generic_access_flags(access) | how.flags;
+    int openFlags = GenericAccessFlags(access) | how.flags;
     bool existed = false;
     HFILE file = HFILE_ERROR;
     if ((how.flags & O_CREAT) && !(how.flags & O_EXCL)) {
         // Try to create it first, to learn whether the file was there.
-        file = open_tracked(native, openFlags | O_EXCL, mode);
+        file = OpenTracked(native, openFlags | O_EXCL, mode);
         existed = file == HFILE_ERROR && GetLastError() == ERROR_FILE_EXISTS;
         if (file == HFILE_ERROR && !existed)
             return INVALID_HANDLE_VALUE;
     }
     if (file == HFILE_ERROR)
-        file = open_tracked(native, openFlags, mode);
+        file = OpenTracked(native, openFlags, mode);
     if (file == HFILE_ERROR) {
         if (disposition == CREATE_NEW && GetLastError() == ERROR_CANT_RESOLVE_FILENAME)
             SetLastError(ERROR_FILE_EXISTS); // O_NOFOLLOW met a link
@@ -474,9 +474,9 @@ WINBASEAPI BOOL DeleteFileA(LPCSTR path)
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    std::string native = kernel::native_path(path);
+    std::string native = kernel::NativePath(path);
     if (unlink(native.c_str()) != 0) {
-        kernel::set_error_from_errno_for_path(errno, native);
+        kernel::SetErrorFromErrnoForPath(errno, native);
         return FALSE;
     }
     return TRUE;
@@ -489,14 +489,14 @@ WINBASEAPI BOOL CreateDirectoryA(LPCSTR path, void *security)
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    std::string native = kernel::native_path(path);
+    std::string native = kernel::NativePath(path);
     if (mkdir(native.c_str(), 0700) != 0) {
         if (errno == EEXIST)
             SetLastError(ERROR_ALREADY_EXISTS);
         else if (errno == ENOENT)
             SetLastError(ERROR_PATH_NOT_FOUND);
         else
-            kernel::set_error_from_errno(errno);
+            kernel::SetErrorFromErrno(errno);
         return FALSE;
     }
     return TRUE;
@@ -508,12 +508,12 @@ WINBASEAPI BOOL RemoveDirectoryA(LPCSTR path)
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    std::string native = kernel::native_path(path);
+    std::string native = kernel::NativePath(path);
     if (rmdir(native.c_str()) != 0) {
         if (errno == ENOTDIR)
             SetLastError(ERROR_DIRECTORY);
         else
-            kernel::set_error_from_errno_for_path(errno, native);
+            kernel::SetErrorFromErrnoForPath(errno, native);
         return FALSE;
     }
     return TRUE;
@@ -527,10 +527,10 @@ WINBASEAPI DWORD GetFileAttributesA(LPCSTR path)
         SetLastError(ERROR_INVALID_PARAMETER);
         return INVALID_FILE_ATTRIBUTES;
     }
-    std::string native = kernel::native_path(path);
+    std::string native = kernel::NativePath(path);
     struct stat st;
     if (stat(native.c_str(), &st) != 0) {
-        kernel::set_error_from_errno_for_path(errno, native);
+        kernel::SetErrorFromErrnoForPath(errno, native);
         return INVALID_FILE_ATTRIBUTES;
     }
     DWORD attributes = 0;
@@ -538,7 +538,7 @@ WINBASEAPI DWORD GetFileAttributesA(LPCSTR path)
         attributes |= FILE_ATTRIBUTE_DIRECTORY;
     if (!(st.st_mode & S_IWUSR))
         attributes |= FILE_ATTRIBUTE_READONLY;
-    std::string name = kernel::base_name_of(native);
+    std::string name = kernel::BaseNameOf(native);
     if (name.size() > 1 && name[0] == '.' && name != "..")
         attributes |= FILE_ATTRIBUTE_HIDDEN;
     return attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
@@ -554,7 +554,7 @@ WINBASEAPI HANDLE OpenProcess(DWORD access, BOOL inherit, DWORD processId)
         SetLastError(ERROR_INVALID_PARAMETER); // no such process, as Win32 says
         return nullptr;
     }
-    if (!track_file(fd)) {
+    if (!TrackFile(fd)) {
         close(fd);
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
@@ -567,7 +567,7 @@ WINBASEAPI HANDLE OpenProcess(DWORD access, BOOL inherit, DWORD processId)
 WINBASEAPI BOOL GetExitCodeProcess(HANDLE process, DWORD *exitCode)
 {
     intptr_t fd = reinterpret_cast<intptr_t>(process);
-    if (!exitCode || fd < 0 || fd > INT_MAX || !is_tracked(static_cast<int>(fd))) {
+    if (!exitCode || fd < 0 || fd > INT_MAX || !IsTracked(static_cast<int>(fd))) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }

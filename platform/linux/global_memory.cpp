@@ -48,12 +48,12 @@ std::unordered_map<uintptr_t, GlobalBlock> gBlocks;         // by handle
 std::unordered_map<const void *, uintptr_t> gHandleOfData; // by block address
 uintptr_t gNextSerial = 1;
 
-bool is_moveable(const GlobalBlock &block)
+bool IsMoveable(const GlobalBlock &block)
 {
     return (block.flags & GMEM_MOVEABLE) != 0;
 }
 
-GlobalBlock *find_block(HGLOBAL mem)
+GlobalBlock *FindBlock(HGLOBAL mem)
 {
     auto found = gBlocks.find(reinterpret_cast<uintptr_t>(mem));
     return found == gBlocks.end() ? nullptr : &found->second;
@@ -61,13 +61,13 @@ GlobalBlock *find_block(HGLOBAL mem)
 
 // malloc(0) may return NULL or a shared address; a block always gets an
 // address of its own.
-void *allocate_data(SIZE_T bytes, bool zero)
+void *AllocateData(SIZE_T bytes, bool zero)
 {
     SIZE_T size = bytes ? bytes : 1;
     return zero ? calloc(1, size) : malloc(size);
 }
 
-uintptr_t take_moveable_handle(void)
+uintptr_t TakeMoveableHandle(void)
 {
     if (gNextSerial >= kSerialLimit)
         return 0;
@@ -75,7 +75,7 @@ uintptr_t take_moveable_handle(void)
 }
 
 // Records a block under its handle (and its address, when it has one).
-bool record_block(uintptr_t handle, const GlobalBlock &block)
+bool RecordBlock(uintptr_t handle, const GlobalBlock &block)
 {
     try {
         gBlocks.emplace(handle, block);
@@ -90,9 +90,9 @@ bool record_block(uintptr_t handle, const GlobalBlock &block)
 
 // A new allocation of `bytes` that holds the block's contents, the growth
 // zero-filled when asked.
-void *copy_block_data(const GlobalBlock &block, SIZE_T bytes, bool zeroGrowth)
+void *CopyBlockData(const GlobalBlock &block, SIZE_T bytes, bool zeroGrowth)
 {
-    void *copy = allocate_data(bytes, false);
+    void *copy = AllocateData(bytes, false);
     if (!copy)
         return nullptr;
     SIZE_T kept = block.size < bytes ? block.size : bytes;
@@ -105,9 +105,9 @@ void *copy_block_data(const GlobalBlock &block, SIZE_T bytes, bool zeroGrowth)
 
 // A moveable block's contents go to a new address; its handle stays. On
 // failure the block is left as it was.
-bool move_block(uintptr_t handle, GlobalBlock &block, SIZE_T bytes, bool zeroGrowth)
+bool MoveBlock(uintptr_t handle, GlobalBlock &block, SIZE_T bytes, bool zeroGrowth)
 {
-    void *moved = copy_block_data(block, bytes, zeroGrowth);
+    void *moved = CopyBlockData(block, bytes, zeroGrowth);
     if (!moved)
         return false;
     try {
@@ -127,7 +127,7 @@ bool move_block(uintptr_t handle, GlobalBlock &block, SIZE_T bytes, bool zeroGro
 }
 
 // Shrinking, or growing within the allocation, keeps the address.
-bool resize_in_place(GlobalBlock &block, SIZE_T bytes, bool zeroGrowth)
+bool ResizeInPlace(GlobalBlock &block, SIZE_T bytes, bool zeroGrowth)
 {
     if (!block.data || bytes > block.capacity)
         return false;
@@ -138,7 +138,7 @@ bool resize_in_place(GlobalBlock &block, SIZE_T bytes, bool zeroGrowth)
 }
 
 // A moveable block of 0 bytes has no memory: Win32 calls it discarded.
-void discard_block(GlobalBlock &block)
+void DiscardBlock(GlobalBlock &block)
 {
     gHandleOfData.erase(block.data);
     free(block.data);
@@ -149,14 +149,14 @@ void discard_block(GlobalBlock &block)
 
 // GMEM_MODIFY with GMEM_MOVEABLE turns a fixed block into a moveable one,
 // which gets a handle of its own; every other attribute change keeps it.
-HGLOBAL modify_block(HGLOBAL mem, GlobalBlock &block, UINT flags)
+HGLOBAL ModifyBlock(HGLOBAL mem, GlobalBlock &block, UINT flags)
 {
-    if (!(flags & GMEM_MOVEABLE) || is_moveable(block))
+    if (!(flags & GMEM_MOVEABLE) || IsMoveable(block))
         return mem;
-    uintptr_t handle = take_moveable_handle();
+    uintptr_t handle = TakeMoveableHandle();
     GlobalBlock converted = block;
     converted.flags |= GMEM_MOVEABLE;
-    if (!handle || !record_block(handle, converted)) {
+    if (!handle || !RecordBlock(handle, converted)) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
@@ -164,16 +164,16 @@ HGLOBAL modify_block(HGLOBAL mem, GlobalBlock &block, UINT flags)
     return reinterpret_cast<HGLOBAL>(handle);
 }
 
-HGLOBAL reallocate_moveable(HGLOBAL mem, GlobalBlock &block, SIZE_T bytes, UINT flags)
+HGLOBAL ReallocateMoveable(HGLOBAL mem, GlobalBlock &block, SIZE_T bytes, UINT flags)
 {
     uintptr_t handle = reinterpret_cast<uintptr_t>(mem);
     bool zeroGrowth = (flags & GMEM_ZEROINIT) != 0;
     if (bytes == 0 && block.lockCount == 0) {
-        discard_block(block);
+        DiscardBlock(block);
         return mem;
     }
     bool mayMove = block.lockCount == 0 || (flags & GMEM_MOVEABLE);
-    bool done = mayMove ? move_block(handle, block, bytes, zeroGrowth) : resize_in_place(block, bytes, zeroGrowth);
+    bool done = mayMove ? MoveBlock(handle, block, bytes, zeroGrowth) : ResizeInPlace(block, bytes, zeroGrowth);
     if (!done) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
@@ -183,21 +183,21 @@ HGLOBAL reallocate_moveable(HGLOBAL mem, GlobalBlock &block, SIZE_T bytes, UINT 
 
 // A fixed block's handle is its address, so a fixed block that moves comes
 // back under a new handle.
-HGLOBAL reallocate_fixed(HGLOBAL mem, GlobalBlock &block, SIZE_T bytes, UINT flags)
+HGLOBAL ReallocateFixed(HGLOBAL mem, GlobalBlock &block, SIZE_T bytes, UINT flags)
 {
     bool zeroGrowth = (flags & GMEM_ZEROINIT) != 0;
     if (!(flags & GMEM_MOVEABLE)) {
-        if (!resize_in_place(block, bytes, zeroGrowth)) {
+        if (!ResizeInPlace(block, bytes, zeroGrowth)) {
             SetLastError(ERROR_NOT_ENOUGH_MEMORY);
             return nullptr;
         }
         return mem;
     }
     GlobalBlock moved = block;
-    moved.data = copy_block_data(block, bytes, zeroGrowth);
+    moved.data = CopyBlockData(block, bytes, zeroGrowth);
     moved.size = bytes;
     moved.capacity = bytes ? bytes : 1;
-    if (!moved.data || !record_block(reinterpret_cast<uintptr_t>(moved.data), moved)) {
+    if (!moved.data || !RecordBlock(reinterpret_cast<uintptr_t>(moved.data), moved)) {
         free(moved.data);
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
@@ -213,22 +213,22 @@ HGLOBAL reallocate_fixed(HGLOBAL mem, GlobalBlock &block, SIZE_T bytes, UINT fla
 WINBASEAPI HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes)
 {
     std::lock_guard<std::mutex> lock(gMemoryMutex);
-    if (kernel::count_global_alloc()) {
+    if (kernel::CountGlobalAlloc()) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
     GlobalBlock block = {nullptr, bytes, 0, flags & (GMEM_MOVEABLE | GMEM_DDESHARE), 0};
     bool moveable = (flags & GMEM_MOVEABLE) != 0;
     if (bytes || !moveable) {
-        block.data = allocate_data(bytes, (flags & GMEM_ZEROINIT) != 0);
+        block.data = AllocateData(bytes, (flags & GMEM_ZEROINIT) != 0);
         if (!block.data) {
             SetLastError(ERROR_NOT_ENOUGH_MEMORY);
             return nullptr;
         }
         block.capacity = bytes ? bytes : 1;
     }
-    uintptr_t handle = moveable ? take_moveable_handle() : reinterpret_cast<uintptr_t>(block.data);
-    if (!handle || !record_block(handle, block)) {
+    uintptr_t handle = moveable ? TakeMoveableHandle() : reinterpret_cast<uintptr_t>(block.data);
+    if (!handle || !RecordBlock(handle, block)) {
         free(block.data);
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
@@ -239,26 +239,26 @@ WINBASEAPI HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes)
 WINBASEAPI HGLOBAL GlobalReAlloc(HGLOBAL mem, SIZE_T bytes, UINT flags)
 {
     std::lock_guard<std::mutex> lock(gMemoryMutex);
-    GlobalBlock *block = find_block(mem);
+    GlobalBlock *block = FindBlock(mem);
     if (!block) {
         SetLastError(ERROR_INVALID_HANDLE);
         return nullptr;
     }
     if (flags & GMEM_MODIFY)
-        return modify_block(mem, *block, flags);
-    if (bytes > block->size && kernel::count_global_alloc()) {
+        return ModifyBlock(mem, *block, flags);
+    if (bytes > block->size && kernel::CountGlobalAlloc()) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
-    if (is_moveable(*block))
-        return reallocate_moveable(mem, *block, bytes, flags);
-    return reallocate_fixed(mem, *block, bytes, flags);
+    if (IsMoveable(*block))
+        return ReallocateMoveable(mem, *block, bytes, flags);
+    return ReallocateFixed(mem, *block, bytes, flags);
 }
 
 WINBASEAPI LPVOID GlobalLock(HGLOBAL mem)
 {
     std::lock_guard<std::mutex> lock(gMemoryMutex);
-    GlobalBlock *block = find_block(mem);
+    GlobalBlock *block = FindBlock(mem);
     if (!block) {
         SetLastError(ERROR_INVALID_HANDLE);
         return nullptr;
@@ -267,7 +267,7 @@ WINBASEAPI LPVOID GlobalLock(HGLOBAL mem)
         SetLastError(ERROR_DISCARDED);
         return nullptr;
     }
-    if (is_moveable(*block))
+    if (IsMoveable(*block))
         block->lockCount++;
     return block->data;
 }
@@ -275,12 +275,12 @@ WINBASEAPI LPVOID GlobalLock(HGLOBAL mem)
 WINBASEAPI BOOL GlobalUnlock(HGLOBAL mem)
 {
     std::lock_guard<std::mutex> lock(gMemoryMutex);
-    GlobalBlock *block = find_block(mem);
+    GlobalBlock *block = FindBlock(mem);
     if (!block) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    if (!is_moveable(*block))
+    if (!IsMoveable(*block))
         return TRUE;
     if (block->lockCount == 0) {
         SetLastError(ERROR_NOT_LOCKED);
@@ -296,7 +296,7 @@ WINBASEAPI BOOL GlobalUnlock(HGLOBAL mem)
 WINBASEAPI SIZE_T GlobalSize(HGLOBAL mem)
 {
     std::lock_guard<std::mutex> lock(gMemoryMutex);
-    GlobalBlock *block = find_block(mem);
+    GlobalBlock *block = FindBlock(mem);
     if (!block) {
         SetLastError(ERROR_INVALID_HANDLE);
         return 0;
@@ -307,13 +307,13 @@ WINBASEAPI SIZE_T GlobalSize(HGLOBAL mem)
 WINBASEAPI UINT GlobalFlags(HGLOBAL mem)
 {
     std::lock_guard<std::mutex> lock(gMemoryMutex);
-    GlobalBlock *block = find_block(mem);
+    GlobalBlock *block = FindBlock(mem);
     if (!block) {
         SetLastError(ERROR_INVALID_HANDLE);
         return GMEM_INVALID_HANDLE;
     }
     UINT flags = block->lockCount < GMEM_LOCKCOUNT ? block->lockCount : GMEM_LOCKCOUNT;
-    if (is_moveable(*block) && !block->data)
+    if (IsMoveable(*block) && !block->data)
         flags |= GMEM_DISCARDED;
     return flags | (block->flags & GMEM_DDESHARE);
 }
@@ -324,7 +324,7 @@ WINBASEAPI HGLOBAL GlobalFree(HGLOBAL mem)
     if (!mem)
         return nullptr;
     std::lock_guard<std::mutex> lock(gMemoryMutex);
-    GlobalBlock *block = find_block(mem);
+    GlobalBlock *block = FindBlock(mem);
     if (!block) {
         SetLastError(ERROR_INVALID_HANDLE);
         return mem;

@@ -57,37 +57,37 @@
 namespace kernel {
 
 // errors.cpp: the Win32 code for an errno value, and SetLastError of it.
-DWORD error_from_errno(int err);
-void set_error_from_errno(int err);
+DWORD ErrorFromErrno(int err);
+void SetErrorFromErrno(int err);
 // As above, but ENOENT becomes ERROR_PATH_NOT_FOUND when the folder that
 // should hold `path` is missing, as Win32 tells the two apart.
-void set_error_from_errno_for_path(int err, const std::string &path);
+void SetErrorFromErrnoForPath(int err, const std::string &path);
 
 // paths.cpp: a Win32 path spelt for Linux ('\\' becomes '/'), and its parts.
-std::string native_path(const char *path);
-std::string directory_of(const std::string &path);
-std::string base_name_of(const std::string &path);
+std::string NativePath(const char *path);
+std::string DirectoryOf(const std::string &path);
+std::string BaseNameOf(const std::string &path);
 // The absolute form of a path, "." and ".." resolved by spelling alone (no
 // links followed); "" when the working folder cannot be read.
-std::string full_path(const std::string &path);
-bool is_directory(const std::string &path);
+std::string FullPath(const std::string &path);
+bool IsDirectory(const std::string &path);
 
 // files.cpp: open(2) giving a close-on-exec descriptor above the standard
 // streams and never a folder; -1 with errno on failure.
-int open_file(const std::string &path, int flags, unsigned mode);
+int OpenDescriptor(const std::string &path, int flags, unsigned mode);
 // write(2) until every byte is out; the count, or -1 with errno.
-ssize_t write_fully(int fd, const char *buffer, size_t bytes);
+ssize_t WriteFully(int fd, const char *buffer, size_t bytes);
 
 // faults.cpp: each call counts one call of its kind and says whether the
 // test controls asked this very call to fail.
-bool count_global_alloc(void);
-bool count_file_write(void);
-bool count_file_read(void);
-bool count_heap_alloc(void);
+bool CountGlobalAlloc(void);
+bool CountFileWrite(void);
+bool CountFileRead(void);
+bool CountHeapAlloc(void);
 
 // modules.cpp: the address of `name` when `module` (NULL = the main program)
 // is loaded and defines that symbol itself, else NULL (and no SetLastError).
-void *find_own_symbol(HMODULE module, const char *name);
+void *FindOwnSymbol(HMODULE module, const char *name);
 
 // strings.cpp: the resource table a module exports, or NULL. The dialog code
 // finds its templates here too.

@@ -40,17 +40,17 @@ struct ModuleQuery {
     std::string foundName;
 };
 
-bool matches_handle(const ModuleQuery &query, const struct link_map *map)
+bool MatchesHandle(const ModuleQuery &query, const struct link_map *map)
 {
     return map == query.handle;
 }
 
 // Win32 adds ".dll" to a module name without an extension; our modules may
 // carry either spelling, so both are accepted.
-bool matches_base_name(const ModuleQuery &query, const struct link_map *map)
+bool MatchesBaseName(const ModuleQuery &query, const struct link_map *map)
 {
     const char *name = map->l_name && *map->l_name ? map->l_name : nullptr;
-    std::string base = name ? kernel::base_name_of(name) : query.mainName;
+    std::string base = name ? kernel::BaseNameOf(name) : query.mainName;
     if (strcasecmp(base.c_str(), query.baseName.c_str()) == 0)
         return true;
     if (query.baseName.find('.') != std::string::npos)
@@ -61,7 +61,7 @@ bool matches_base_name(const ModuleQuery &query, const struct link_map *map)
 // dl_iterate_phdr holds the loader's lock while it calls us, and dlopen and
 // dlclose take that lock to change the list, so the list cannot change under
 // this walk. One call is enough: it walks the whole list.
-int walk_module_list(struct dl_phdr_info *info, size_t size, void *context)
+int WalkModuleList(struct dl_phdr_info *info, size_t size, void *context)
 {
     (void)info;
     (void)size;
@@ -79,11 +79,11 @@ int walk_module_list(struct dl_phdr_info *info, size_t size, void *context)
 struct link_map *find_module(ModuleQuery &query)
 {
     query.found = nullptr;
-    dl_iterate_phdr(walk_module_list, &query);
+    dl_iterate_phdr(WalkModuleList, &query);
     return query.found;
 }
 
-std::string main_program_path(void)
+std::string MainProgramPath(void)
 {
     std::string path(PATH_MAX, '\0');
     for (;;) {
@@ -100,37 +100,37 @@ std::string main_program_path(void)
     }
 }
 
-HMODULE main_program_handle(void)
+HMODULE MainProgramHandle(void)
 {
     static HMODULE gMainProgram = static_cast<HMODULE>(dlopen(nullptr, RTLD_NOW));
     return gMainProgram;
 }
 
 // The loader's file name of a loaded module ("" for the main program).
-bool loader_name_of(HMODULE module, std::string *name)
+bool LoaderNameOf(HMODULE module, std::string *name)
 {
-    ModuleQuery query = {matches_handle, module, std::string(), std::string(), nullptr, std::string()};
+    ModuleQuery query = {MatchesHandle, module, std::string(), std::string(), nullptr, std::string()};
     if (!find_module(query))
         return false;
     *name = query.foundName;
     return true;
 }
 
-bool is_loaded_module(HMODULE module)
+bool IsLoadedModule(HMODULE module)
 {
     std::string name;
-    return loader_name_of(module, &name);
+    return LoaderNameOf(module, &name);
 }
 
-HMODULE find_module_by_name(const char *name)
+HMODULE FindModuleByName(const char *name)
 {
-    ModuleQuery query = {matches_base_name, nullptr, kernel::base_name_of(kernel::native_path(name)),
-                         kernel::base_name_of(main_program_path()), nullptr, std::string()};
+    ModuleQuery query = {MatchesBaseName, nullptr, kernel::BaseNameOf(kernel::NativePath(name)),
+                         kernel::BaseNameOf(MainProgramPath()), nullptr, std::string()};
     return reinterpret_cast<HMODULE>(find_module(query));
 }
 
 // The symbol, when the module itself (not a dependency) defines it.
-void *lookup_own_symbol(HMODULE module, const char *name)
+void *LookupOwnSymbol(HMODULE module, const char *name)
 {
     dlerror();
     void *symbol = dlsym(module, name);
@@ -143,7 +143,7 @@ void *lookup_own_symbol(HMODULE module, const char *name)
     return reinterpret_cast<HMODULE>(owner) == module ? symbol : nullptr;
 }
 
-bool add_reference(void *handle)
+bool AddReference(void *handle)
 {
     std::lock_guard<std::mutex> lock(gModuleMutex);
     try {
@@ -155,7 +155,7 @@ bool add_reference(void *handle)
 }
 
 // Takes back one reference the layer holds; false when it holds none.
-bool drop_reference(void *handle)
+bool DropReference(void *handle)
 {
     std::lock_guard<std::mutex> lock(gModuleMutex);
     auto found = gReferences.find(handle);
@@ -167,10 +167,10 @@ bool drop_reference(void *handle)
 }
 
 // Takes one more loader reference on a loaded module; PIN makes it permanent.
-bool reference_module(HMODULE module, bool pin)
+bool ReferenceModule(HMODULE module, bool pin)
 {
     std::string name;
-    if (!loader_name_of(module, &name))
+    if (!LoaderNameOf(module, &name))
         return false;
     int flags = RTLD_NOW | RTLD_NOLOAD | (pin ? RTLD_NODELETE : 0);
     void *handle = dlopen(name.empty() ? nullptr : name.c_str(), flags);
@@ -183,7 +183,7 @@ bool reference_module(HMODULE module, bool pin)
         dlclose(handle); // RTLD_NODELETE stays; the count is back where it was
         return true;
     }
-    if (!add_reference(handle)) {
+    if (!AddReference(handle)) {
         dlclose(handle);
         return false;
     }
@@ -192,7 +192,7 @@ bool reference_module(HMODULE module, bool pin)
 
 // Copies with Win32's truncation: when it does not fit, size-1 characters
 // and a NUL, the result `size` and ERROR_INSUFFICIENT_BUFFER.
-DWORD copy_truncated(const std::string &text, LPSTR buffer, DWORD size)
+DWORD CopyTruncated(const std::string &text, LPSTR buffer, DWORD size)
 {
     if (!buffer || size == 0) {
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
@@ -209,7 +209,7 @@ DWORD copy_truncated(const std::string &text, LPSTR buffer, DWORD size)
 }
 
 // The folder that holds libqrplatform itself.
-std::string own_directory(void)
+std::string OwnDirectory(void)
 {
     Dl_info info;
     if (!dladdr(reinterpret_cast<void *>(&GetWindowsDirectoryA), &info) || !info.dli_fname)
@@ -220,13 +220,13 @@ std::string own_directory(void)
         path = real;
         free(real);
     }
-    return kernel::directory_of(path);
+    return kernel::DirectoryOf(path);
 }
 
-std::string windows_directory(void)
+std::string WindowsDirectory(void)
 {
     const char *windir = getenv("WINDIR");
-    std::string dir = windir && *windir ? kernel::native_path(windir) : own_directory();
+    std::string dir = windir && *windir ? kernel::NativePath(windir) : OwnDirectory();
     while (dir.size() > 1 && dir.back() == '/')
         dir.pop_back();
     return dir;
@@ -236,13 +236,13 @@ std::string windows_directory(void)
 
 namespace kernel {
 
-void *find_own_symbol(HMODULE module, const char *name)
+void *FindOwnSymbol(HMODULE module, const char *name)
 {
     if (!module)
-        module = main_program_handle();
-    if (!module || !name || !is_loaded_module(module))
+        module = MainProgramHandle();
+    if (!module || !name || !IsLoadedModule(module))
         return nullptr;
-    return lookup_own_symbol(module, name);
+    return LookupOwnSymbol(module, name);
 }
 
 } // namespace kernel
@@ -255,15 +255,15 @@ WINBASEAPI HMODULE LoadLibraryA(LPCSTR path)
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
-    std::string native = kernel::native_path(path);
+    std::string native = kernel::NativePath(path);
     if (native.find('/') != std::string::npos)
-        native = kernel::full_path(native);
+        native = kernel::FullPath(native);
     void *handle = dlopen(native.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {
         SetLastError(ERROR_MOD_NOT_FOUND);
         return nullptr;
     }
-    if (!add_reference(handle)) {
+    if (!AddReference(handle)) {
         dlclose(handle);
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
@@ -275,7 +275,7 @@ WINBASEAPI HMODULE LoadLibraryA(LPCSTR path)
 // themselves, so no lock of ours is held across it.
 WINBASEAPI BOOL FreeLibrary(HMODULE module)
 {
-    if (!drop_reference(module)) {
+    if (!DropReference(module)) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
@@ -294,12 +294,12 @@ WINBASEAPI FARPROC GetProcAddress(HMODULE module, LPCSTR name)
         return nullptr;
     }
     if (!module)
-        module = main_program_handle();
-    if (!module || !is_loaded_module(module)) {
+        module = MainProgramHandle();
+    if (!module || !IsLoadedModule(module)) {
         SetLastError(ERROR_MOD_NOT_FOUND);
         return nullptr;
     }
-    void *symbol = lookup_own_symbol(module, name);
+    void *symbol = LookupOwnSymbol(module, name);
     if (!symbol) {
         SetLastError(ERROR_PROC_NOT_FOUND);
         return nullptr;
@@ -311,12 +311,12 @@ WINBASEAPI DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size)
 {
     std::string path;
     if (!module) {
-        path = main_program_path();
-    } else if (!loader_name_of(module, &path)) {
+        path = MainProgramPath();
+    } else if (!LoaderNameOf(module, &path)) {
         SetLastError(ERROR_MOD_NOT_FOUND);
         return 0;
     } else if (path.empty()) {
-        path = main_program_path();
+        path = MainProgramPath();
     } else {
         char *real = realpath(path.c_str(), nullptr);
         if (real) {
@@ -324,13 +324,13 @@ WINBASEAPI DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size)
             free(real);
         }
     }
-    return copy_truncated(path, buffer, size);
+    return CopyTruncated(path, buffer, size);
 }
 
 // No reference is taken, as on Win32.
 WINBASEAPI HMODULE GetModuleHandleA(LPCSTR name)
 {
-    HMODULE module = name ? find_module_by_name(name) : main_program_handle();
+    HMODULE module = name ? FindModuleByName(name) : MainProgramHandle();
     if (!module)
         SetLastError(ERROR_MOD_NOT_FOUND);
     return module;
@@ -356,13 +356,13 @@ WINBASEAPI BOOL GetModuleHandleExA(DWORD flags, LPCSTR nameOrAddress, HMODULE *m
         if (dladdr1(nameOrAddress, &info, reinterpret_cast<void **>(&owner), RTLD_DL_LINKMAP))
             found = reinterpret_cast<HMODULE>(owner);
     } else {
-        found = nameOrAddress ? find_module_by_name(nameOrAddress) : main_program_handle();
+        found = nameOrAddress ? FindModuleByName(nameOrAddress) : MainProgramHandle();
     }
     if (!found) {
         SetLastError(ERROR_MOD_NOT_FOUND);
         return FALSE;
     }
-    if (!unchanged && !reference_module(found, pin)) {
+    if (!unchanged && !ReferenceModule(found, pin)) {
         SetLastError(ERROR_MOD_NOT_FOUND);
         return FALSE;
     }
@@ -374,7 +374,7 @@ WINBASEAPI BOOL GetModuleHandleExA(DWORD flags, LPCSTR nameOrAddress, HMODULE *m
 // needed with the NUL, writing nothing.
 WINBASEAPI UINT GetWindowsDirectoryA(LPSTR buffer, UINT size)
 {
-    std::string dir = windows_directory();
+    std::string dir = WindowsDirectory();
     if (dir.empty()) {
         SetLastError(ERROR_PATH_NOT_FOUND);
         return 0;

@@ -11,7 +11,7 @@
 
 namespace kernel {
 
-std::string native_path(const char *path)
+std::string NativePath(const char *path)
 {
     std::string native(path ? path : "");
     for (char &c : native) {
@@ -22,7 +22,7 @@ std::string native_path(const char *path)
 }
 
 // The folder part of a path: "a/b/c" -> "a/b", "/c" -> "/", "c" -> ".".
-std::string directory_of(const std::string &path)
+std::string DirectoryOf(const std::string &path)
 {
     size_t end = path.find_last_not_of('/');
     if (end == std::string::npos)
@@ -36,13 +36,13 @@ std::string directory_of(const std::string &path)
     return path.substr(0, last + 1);
 }
 
-std::string base_name_of(const std::string &path)
+std::string BaseNameOf(const std::string &path)
 {
     size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-std::string full_path(const std::string &path)
+std::string FullPath(const std::string &path)
 {
     std::string joined = path;
     if (path.empty() || path[0] != '/') {
@@ -72,7 +72,7 @@ std::string full_path(const std::string &path)
     return full.empty() ? "/" : full;
 }
 
-bool is_directory(const std::string &path)
+bool IsDirectory(const std::string &path)
 {
     struct stat st;
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);

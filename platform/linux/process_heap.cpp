@@ -20,7 +20,7 @@ WINBASEAPI LPVOID HeapAlloc(HANDLE heap, DWORD flags, SIZE_T bytes) {
         SetLastError(ERROR_INVALID_HANDLE);
         return nullptr;
     }
-    void *block = kernel::count_heap_alloc() ? nullptr : malloc(bytes ? bytes : 1);
+    void *block = kernel::CountHeapAlloc() ? nullptr : malloc(bytes ? bytes : 1);
     if (!block) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;

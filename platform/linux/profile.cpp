@@ -42,13 +42,13 @@ std::string trim(const std::string &text)
     return text.substr(first, last - first + 1);
 }
 
-bool same_name(const std::string &a, const char *b)
+bool SameName(const std::string &a, const char *b)
 {
     return strcasecmp(a.c_str(), b) == 0;
 }
 
 // "[name]" gives name; anything after the ']' is ignored, as on Win32.
-bool parse_section_header(const std::string &line, std::string *name)
+bool ParseSectionHeader(const std::string &line, std::string *name)
 {
     std::string text = trim(line);
     if (text.empty() || text[0] != '[')
@@ -60,16 +60,16 @@ bool parse_section_header(const std::string &line, std::string *name)
     return true;
 }
 
-bool is_comment(const std::string &text)
+bool IsComment(const std::string &text)
 {
     return !text.empty() && (text[0] == ';' || text[0] == '#');
 }
 
 // "key = value" gives both, trimmed; comments and lines without '=' give false.
-bool parse_key_line(const std::string &line, std::string *key, std::string *value)
+bool ParseKeyLine(const std::string &line, std::string *key, std::string *value)
 {
     std::string text = trim(line);
-    if (text.empty() || is_comment(text) || text[0] == '[')
+    if (text.empty() || IsComment(text) || text[0] == '[')
         return false;
     size_t equals = text.find('=');
     if (equals == std::string::npos)
@@ -88,9 +88,9 @@ std::string unquote(const std::string &value)
 }
 
 // A name without a folder lives in the Windows directory, as on Win32.
-std::string profile_path(const char *file)
+std::string ProfilePath(const char *file)
 {
-    std::string native = kernel::native_path(file);
+    std::string native = kernel::NativePath(file);
     if (native.find('/') != std::string::npos)
         return native;
     char dir[MAX_PATH];
@@ -100,9 +100,9 @@ std::string profile_path(const char *file)
     return std::string(dir) + "/" + native;
 }
 
-bool read_whole_file(const std::string &path, std::string *text)
+bool ReadWholeFile(const std::string &path, std::string *text)
 {
-    int fd = kernel::open_file(path, O_RDONLY, 0);
+    int fd = kernel::OpenDescriptor(path, O_RDONLY, 0);
     if (fd < 0)
         return false;
     char chunk[4096];
@@ -120,7 +120,7 @@ bool read_whole_file(const std::string &path, std::string *text)
     }
 }
 
-void split_lines(const std::string &text, IniText *ini)
+void SplitLines(const std::string &text, IniText *ini)
 {
     ini->crlf = text.find("\r\n") != std::string::npos;
     size_t start = 0;
@@ -138,12 +138,12 @@ void split_lines(const std::string &text, IniText *ini)
     }
 }
 
-bool load_ini(const std::string &path, IniText *ini)
+bool LoadIni(const std::string &path, IniText *ini)
 {
     std::string text;
-    if (!read_whole_file(path, &text))
+    if (!ReadWholeFile(path, &text))
         return false;
-    split_lines(text, ini);
+    SplitLines(text, ini);
     return true;
 }
 
@@ -153,26 +153,26 @@ struct SectionSpan {
     size_t end;
 };
 
-bool find_section(const IniText &ini, const char *section, SectionSpan *span)
+bool FindSection(const IniText &ini, const char *section, SectionSpan *span)
 {
     std::string name;
     for (size_t i = 0; i < ini.lines.size(); i++) {
-        if (!parse_section_header(ini.lines[i], &name) || !same_name(name, section))
+        if (!ParseSectionHeader(ini.lines[i], &name) || !SameName(name, section))
             continue;
         span->header = i;
         span->end = i + 1;
-        while (span->end < ini.lines.size() && !parse_section_header(ini.lines[span->end], &name))
+        while (span->end < ini.lines.size() && !ParseSectionHeader(ini.lines[span->end], &name))
             span->end++;
         return true;
     }
     return false;
 }
 
-bool find_key(const IniText &ini, const SectionSpan &span, const char *key, size_t *line, std::string *value)
+bool FindKey(const IniText &ini, const SectionSpan &span, const char *key, size_t *line, std::string *value)
 {
     std::string name;
     for (size_t i = span.header + 1; i < span.end; i++) {
-        if (parse_key_line(ini.lines[i], &name, value) && same_name(name, key)) {
+        if (ParseKeyLine(ini.lines[i], &name, value) && SameName(name, key)) {
             *line = i;
             return true;
         }
@@ -180,31 +180,31 @@ bool find_key(const IniText &ini, const SectionSpan &span, const char *key, size
     return false;
 }
 
-void collect_section_names(const IniText &ini, std::vector<std::string> *names)
+void CollectSectionNames(const IniText &ini, std::vector<std::string> *names)
 {
     std::string name;
     for (const std::string &line : ini.lines) {
-        if (!parse_section_header(line, &name))
+        if (!ParseSectionHeader(line, &name))
             continue;
         bool seen = false;
         for (const std::string &known : *names)
-            seen = seen || same_name(known, name.c_str());
+            seen = seen || SameName(known, name.c_str());
         if (!seen)
             names->push_back(name);
     }
 }
 
-void collect_key_names(const IniText &ini, const SectionSpan &span, std::vector<std::string> *names)
+void CollectKeyNames(const IniText &ini, const SectionSpan &span, std::vector<std::string> *names)
 {
     std::string key;
     for (size_t i = span.header + 1; i < span.end; i++) {
-        if (parse_key_line(ini.lines[i], &key, nullptr))
+        if (ParseKeyLine(ini.lines[i], &key, nullptr))
             names->push_back(key);
     }
 }
 
 // Copies a value cut to size-1 characters; returns the count copied.
-DWORD copy_value(const std::string &value, LPSTR out, DWORD size)
+DWORD CopyValue(const std::string &value, LPSTR out, DWORD size)
 {
     size_t length = value.size() < size - 1 ? value.size() : size - 1;
     memcpy(out, value.data(), length);
@@ -214,7 +214,7 @@ DWORD copy_value(const std::string &value, LPSTR out, DWORD size)
 
 // Names as Win32 lists them: each ended by a NUL, the list by one more. When
 // it does not fit, the list is cut, ends in two NULs and the result is size-2.
-DWORD copy_name_list(const std::vector<std::string> &names, LPSTR out, DWORD size)
+DWORD CopyNameList(const std::vector<std::string> &names, LPSTR out, DWORD size)
 {
     std::string list;
     for (const std::string &name : names)
@@ -235,7 +235,7 @@ DWORD copy_name_list(const std::vector<std::string> &names, LPSTR out, DWORD siz
 }
 
 // Win32 drops trailing spaces of the default.
-std::string trimmed_default(const char *defaultValue)
+std::string TrimmedDefault(const char *defaultValue)
 {
     std::string value = defaultValue ? defaultValue : "";
     while (!value.empty() && value.back() == ' ')
@@ -245,7 +245,7 @@ std::string trimmed_default(const char *defaultValue)
 
 // Win32's reading of a number: optional sign, then decimal or 0x hex digits,
 // up to the first other character; wraps modulo 2^32 rather than failing.
-UINT parse_profile_int(const char *text)
+UINT ParseProfileInt(const char *text)
 {
     while (*text == ' ' || *text == '\t')
         text++;
@@ -275,11 +275,11 @@ UINT parse_profile_int(const char *text)
 
 // ---- writing
 
-void set_key(IniText *ini, const char *section, const char *key, const char *value)
+void SetKey(IniText *ini, const char *section, const char *key, const char *value)
 {
     std::string line = std::string(key) + "=" + value;
     SectionSpan span;
-    if (!find_section(*ini, section, &span)) {
+    if (!FindSection(*ini, section, &span)) {
         if (!ini->lines.empty() && !trim(ini->lines.back()).empty())
             ini->lines.push_back(std::string());
         ini->lines.push_back("[" + std::string(section) + "]");
@@ -288,7 +288,7 @@ void set_key(IniText *ini, const char *section, const char *key, const char *val
     }
     size_t at;
     std::string old;
-    if (find_key(*ini, span, key, &at, &old)) {
+    if (FindKey(*ini, span, key, &at, &old)) {
         ini->lines[at] = line;
         return;
     }
@@ -299,28 +299,28 @@ void set_key(IniText *ini, const char *section, const char *key, const char *val
     ini->lines.insert(ini->lines.begin() + static_cast<std::ptrdiff_t>(insert), line);
 }
 
-bool delete_key(IniText *ini, const char *section, const char *key)
+bool DeleteKey(IniText *ini, const char *section, const char *key)
 {
     SectionSpan span;
     size_t at;
     std::string old;
-    if (!find_section(*ini, section, &span) || !find_key(*ini, span, key, &at, &old))
+    if (!FindSection(*ini, section, &span) || !FindKey(*ini, span, key, &at, &old))
         return false;
     ini->lines.erase(ini->lines.begin() + static_cast<std::ptrdiff_t>(at));
     return true;
 }
 
-bool delete_section(IniText *ini, const char *section)
+bool DeleteSection(IniText *ini, const char *section)
 {
     SectionSpan span;
-    if (!find_section(*ini, section, &span))
+    if (!FindSection(*ini, section, &span))
         return false;
     ini->lines.erase(ini->lines.begin() + static_cast<std::ptrdiff_t>(span.header),
                      ini->lines.begin() + static_cast<std::ptrdiff_t>(span.end));
     return true;
 }
 
-std::string join_lines(const IniText &ini)
+std::string JoinLines(const IniText &ini)
 {
     const char *ending = ini.crlf ? "\r\n" : "\n";
     std::string text;
@@ -331,13 +331,13 @@ std::string join_lines(const IniText &ini)
 
 // The mode the settings file has, or gets when it is created now (0666 less
 // the umask, found by creating it empty: an empty file reads as a missing one).
-bool settings_file_mode(const std::string &path, mode_t *mode)
+bool SettingsFileMode(const std::string &path, mode_t *mode)
 {
     struct stat st;
     if (stat(path.c_str(), &st) != 0) {
-        int fd = kernel::open_file(path, O_WRONLY | O_CREAT | O_EXCL, 0666);
+        int fd = kernel::OpenDescriptor(path, O_WRONLY | O_CREAT | O_EXCL, 0666);
         if (fd < 0 || fstat(fd, &st) != 0) {
-            kernel::set_error_from_errno_for_path(errno, path);
+            kernel::SetErrorFromErrnoForPath(errno, path);
             if (fd >= 0)
                 close(fd);
             return false;
@@ -350,7 +350,7 @@ bool settings_file_mode(const std::string &path, mode_t *mode)
 
 // Writes a whole new file beside the old one and renames it into place. A
 // link is followed, so the file it names is replaced, not the link.
-bool replace_file(const std::string &path, const std::string &text)
+bool ReplaceFile(const std::string &path, const std::string &text)
 {
     std::string target = path;
     char *real = realpath(path.c_str(), nullptr);
@@ -359,15 +359,15 @@ bool replace_file(const std::string &path, const std::string &text)
         free(real);
     }
     mode_t mode;
-    if (!settings_file_mode(target, &mode))
+    if (!SettingsFileMode(target, &mode))
         return false;
-    std::string temp = kernel::directory_of(target) + "/." + kernel::base_name_of(target) + ".XXXXXX";
+    std::string temp = kernel::DirectoryOf(target) + "/." + kernel::BaseNameOf(target) + ".XXXXXX";
     int fd = mkostemp(&temp[0], O_CLOEXEC);
     if (fd < 0) {
-        kernel::set_error_from_errno_for_path(errno, temp);
+        kernel::SetErrorFromErrnoForPath(errno, temp);
         return false;
     }
-    bool written = fchmod(fd, mode) == 0 && kernel::write_fully(fd, text.data(), text.size()) >= 0 &&
+    bool written = fchmod(fd, mode) == 0 && kernel::WriteFully(fd, text.data(), text.size()) >= 0 &&
                    fsync(fd) == 0;
     int err = errno;
     if (close(fd) != 0 && written) {
@@ -379,35 +379,35 @@ bool replace_file(const std::string &path, const std::string &text)
     if (written)
         err = errno;
     unlink(temp.c_str());
-    kernel::set_error_from_errno(err);
+    kernel::SetErrorFromErrno(err);
     return false;
 }
 
-DWORD get_profile_string(const char *section, const char *key, const char *defaultValue, LPSTR out, DWORD size,
+DWORD GetProfileString(const char *section, const char *key, const char *defaultValue, LPSTR out, DWORD size,
                          const char *file)
 {
     IniText ini;
-    bool loaded = load_ini(profile_path(file), &ini);
+    bool loaded = LoadIni(ProfilePath(file), &ini);
     if (!loaded)
         SetLastError(ERROR_FILE_NOT_FOUND);
     if (!section) {
         std::vector<std::string> names;
-        collect_section_names(ini, &names);
-        return copy_name_list(names, out, size);
+        CollectSectionNames(ini, &names);
+        return CopyNameList(names, out, size);
     }
     SectionSpan span;
-    bool hasSection = find_section(ini, section, &span);
+    bool hasSection = FindSection(ini, section, &span);
     if (!key) {
         std::vector<std::string> names;
         if (hasSection)
-            collect_key_names(ini, span, &names);
-        return copy_name_list(names, out, size);
+            CollectKeyNames(ini, span, &names);
+        return CopyNameList(names, out, size);
     }
     size_t line;
     std::string value;
-    if (hasSection && find_key(ini, span, key, &line, &value))
-        return copy_value(unquote(value), out, size);
-    return copy_value(trimmed_default(defaultValue), out, size);
+    if (hasSection && FindKey(ini, span, key, &line, &value))
+        return CopyValue(unquote(value), out, size);
+    return CopyValue(TrimmedDefault(defaultValue), out, size);
 }
 
 } // namespace
@@ -420,13 +420,13 @@ WINBASEAPI DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR def
         return 0;
     if (!file) {
         SetLastError(ERROR_INVALID_PARAMETER);
-        return copy_value(trimmed_default(defaultValue), out, size);
+        return CopyValue(TrimmedDefault(defaultValue), out, size);
     }
     try {
-        return get_profile_string(section, key, defaultValue, out, size, file);
+        return GetProfileString(section, key, defaultValue, out, size, file);
     } catch (const std::bad_alloc &) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        return copy_value(std::string(), out, size);
+        return CopyValue(std::string(), out, size);
     }
 }
 
@@ -436,7 +436,7 @@ WINBASEAPI UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, int defaultVal
     char text[64];
     if (!section || !key || GetPrivateProfileStringA(section, key, "", text, sizeof(text), file) == 0)
         return static_cast<UINT>(defaultValue);
-    return parse_profile_int(text);
+    return ParseProfileInt(text);
 }
 
 // A NULL value deletes the key, a NULL key the whole section; all three NULL
@@ -451,19 +451,19 @@ WINBASEAPI BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR va
     }
     std::lock_guard<std::mutex> lock(gProfileWriteMutex);
     try {
-        std::string path = profile_path(file);
+        std::string path = ProfilePath(file);
         IniText ini;
-        bool loaded = load_ini(path, &ini);
+        bool loaded = LoadIni(path, &ini);
         if (!loaded && errno != ENOENT) {
-            kernel::set_error_from_errno_for_path(errno, path);
+            kernel::SetErrorFromErrnoForPath(errno, path);
             return FALSE;
         }
         if (!key || !value) {
-            bool changed = key ? delete_key(&ini, section, key) : delete_section(&ini, section);
-            return !changed || replace_file(path, join_lines(ini));
+            bool changed = key ? DeleteKey(&ini, section, key) : DeleteSection(&ini, section);
+            return !changed || ReplaceFile(path, JoinLines(ini));
         }
-        set_key(&ini, section, key, value);
-        return replace_file(path, join_lines(ini));
+        SetKey(&ini, section, key, value);
+        return ReplaceFile(path, JoinLines(ini));
     } catch (const std::bad_alloc &) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return FALSE;

@@ -8,7 +8,7 @@ namespace kernel {
 
 const QrResourceTable *module_resources(HINSTANCE instance)
 {
-    return static_cast<const QrResourceTable *>(find_own_symbol(instance, QR_RESOURCE_SYMBOL));
+    return static_cast<const QrResourceTable *>(FindOwnSymbol(instance, QR_RESOURCE_SYMBOL));
 }
 
 } // namespace kernel

@@ -16,17 +16,17 @@ constexpr unsigned kTempFileMode = 0600; // a temporary file is the owner's alon
 constexpr UINT kUniqueValues = 0x10000;  // the name carries 16 bits
 
 // TMPDIR when it names a folder, else /tmp; always with the trailing '/'.
-std::string temp_directory(void)
+std::string TempDirectory(void)
 {
     const char *tmpdir = getenv("TMPDIR");
-    std::string dir = tmpdir && *tmpdir && kernel::is_directory(tmpdir) ? tmpdir : "/tmp";
+    std::string dir = tmpdir && *tmpdir && kernel::IsDirectory(tmpdir) ? tmpdir : "/tmp";
     if (dir.back() != '/')
         dir += '/';
     return dir;
 }
 
 // dir + separator + up to three characters of the prefix + XXXX.TMP
-std::string compose_temp_name(const std::string &dir, const char *prefix, UINT unique)
+std::string ComposeTempName(const std::string &dir, const char *prefix, UINT unique)
 {
     std::string name = dir;
     if (!name.empty() && name.back() != '/' && name.back() != '\\')
@@ -40,7 +40,7 @@ std::string compose_temp_name(const std::string &dir, const char *prefix, UINT u
 
 // A starting point that differs between processes and between calls, so that
 // concurrent callers rarely try the same names.
-UINT first_unique_guess(void)
+UINT FirstUniqueGuess(void)
 {
     static std::atomic<unsigned> gCalls{0};
     unsigned seed = GetTickCount() ^ (static_cast<unsigned>(getpid()) << 4) ^ (gCalls.fetch_add(1) * 7919u);
@@ -50,19 +50,19 @@ UINT first_unique_guess(void)
 
 // Tries every 16-bit number once, from a varying start, until an exclusive
 // create succeeds. Returns the number, or 0 with the Win32 error.
-UINT create_unique_file(const std::string &dir, const char *prefix, std::string *name)
+UINT CreateUniqueFile(const std::string &dir, const char *prefix, std::string *name)
 {
-    UINT unique = first_unique_guess();
+    UINT unique = FirstUniqueGuess();
     for (UINT tries = 0; tries < kUniqueValues - 1; tries++) {
-        *name = compose_temp_name(dir, prefix, unique);
-        int fd = kernel::open_file(kernel::native_path(name->c_str()), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW,
+        *name = ComposeTempName(dir, prefix, unique);
+        int fd = kernel::OpenDescriptor(kernel::NativePath(name->c_str()), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW,
                                    kTempFileMode);
         if (fd >= 0) {
             close(fd);
             return unique;
         }
         if (errno != EEXIST && errno != ELOOP) {
-            kernel::set_error_from_errno_for_path(errno, kernel::native_path(name->c_str()));
+            kernel::SetErrorFromErrnoForPath(errno, kernel::NativePath(name->c_str()));
             return 0;
         }
         unique = unique == 0xFFFF ? 1 : unique + 1;
@@ -77,7 +77,7 @@ UINT create_unique_file(const std::string &dir, const char *prefix, std::string 
 // size needed with the NUL, writing nothing.
 WINBASEAPI DWORD GetTempPathA(DWORD size, LPSTR buffer)
 {
-    std::string dir = temp_directory();
+    std::string dir = TempDirectory();
     if (!buffer || dir.size() >= size)
         return static_cast<DWORD>(dir.size() + 1);
     memcpy(buffer, dir.c_str(), dir.size() + 1);
@@ -100,9 +100,9 @@ WINBASEAPI UINT GetTempFileNameA(LPCSTR dir, LPCSTR prefix, UINT unique, LPSTR o
     }
     std::string name;
     if (unique != 0) {
-        name = compose_temp_name(dir, prefix, unique);
+        name = ComposeTempName(dir, prefix, unique);
     } else {
-        unique = create_unique_file(dir, prefix, &name);
+        unique = CreateUniqueFile(dir, prefix, &name);
         if (unique == 0)
             return 0;
     }
