@@ -12,6 +12,7 @@
 #include "reception.h"
 #include "scaling.h"
 #include "spool.h"
+#include "startup/boundary_memory.h"
 #include "startup/scan_module.h"
 
 #include <string.h>
@@ -169,7 +170,8 @@ TW_UINT16 ImageNativeXferHandler(TripletArgs *args) {
         GlobalFree(dib);
         dib = nullptr;
     }
-    *slot = dib;
+    *slot = dib ? HandOverBitmap(dib) : nullptr;
+    if (dib && !*slot) return FailWith(TWCC_LOWMEMORY);
     if (rc == TWRC_FAILURE) return FailWith(TWCC_OPERATIONERROR);
     gXferReady = FALSE;
     gDSState = DS_STATE_XFERRING;

@@ -8,6 +8,7 @@
 #include "image/queue.h"
 #include "module_paths.h"
 #include "scan_module.h"
+#include "source_manager.h"
 
 HINSTANCE ghInstance;
 HMODULE ghDSM;
@@ -84,6 +85,7 @@ int QRVMApp::ExitInstance() {
     gImageQueue.ReportLeftovers();
     DropImage();
     FreeScanModule();
+    ForgetSourceManagerEntryPoint();
     if (ghDSM) {
         FreeLibrary(ghDSM);
         ghDSM = nullptr;

@@ -38,7 +38,8 @@ void InitIdentity() {
     gDSIdentity.Version.MinorNum = minorNum;
     gDSIdentity.Version.Language = TWLG_USA;
     gDSIdentity.Version.Country = TWCY_TAIWAN;
-    gDSIdentity.SupportedGroups = DG_CONTROL | DG_IMAGE;
+    // DF_DS2: a TWAIN 2 Source Manager hands us its entry point (DAT_ENTRYPOINT).
+    gDSIdentity.SupportedGroups = DG_CONTROL | DG_IMAGE | DF_DS2;
     CopyIdentityString(gDSIdentity.Manufacturer, manufacturer);
     CopyIdentityString(gDSIdentity.ProductName, productName);
     CopyIdentityString(gDSIdentity.ProductFamily, productFamily);

@@ -11,6 +11,7 @@
 #include "image/reception.h"
 #include "image/scaling.h"
 #include "image/spool.h"
+#include "startup/boundary_memory.h"
 #include "startup/scan_module.h"
 #include "ui/progress_dialog.h"
 
@@ -239,8 +240,8 @@ static bool OpenBuffer(const TW_MEMORY &memory, TW_UINT32 *capacity) {
     if (memory.Flags == kPointerFlags) {
         gXferBuffer = memory.TheMem;
     } else if (memory.Flags == kHandleFlags) {
-        gXferBuffer = GlobalLock(memory.TheMem);
-        SIZE_T size = gXferBuffer ? GlobalSize(memory.TheMem) : 0;
+        size_t size = 0;
+        gXferBuffer = LockBoundary(memory.TheMem, &size);
         if (size < *capacity) *capacity = (TW_UINT32)size;
     } else {
         gXferBuffer = nullptr;
@@ -265,7 +266,7 @@ TW_UINT16 ImageMemXferHandler(TripletArgs *args) {
     // The application's TW_MEMORY goes back exactly as it came.
     gMemXfer.Memory = app->Memory;
     *app = gMemXfer;
-    if (app->Memory.Flags == kHandleFlags) GlobalUnlock(app->Memory.TheMem);
+    if (app->Memory.Flags == kHandleFlags) UnlockBoundary(app->Memory.TheMem);
 
     if (rc == TWRC_XFERDONE || rc == TWRC_CANCEL) {
         gXferReady = FALSE;

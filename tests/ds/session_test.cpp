@@ -348,6 +348,7 @@ TEST_F(Session, CloseDropsAnAnnouncedImage) {
 
 TEST_F(Session, AnnouncementWithoutSourceManagerChangesStateOnly) {
     UnloadSource();
+    twain2Manager_ = false;
     unsetenv("WINDIR");
     setenv("WINDIR", (folder_ + "/nowhere").c_str(), 1);
     LoadSource();

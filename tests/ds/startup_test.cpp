@@ -30,7 +30,7 @@ TEST_F(Startup, IdentityCarriesWhatTheScanModuleReports) {
     EXPECT_STREQ(identity.Version.Info, "Fake 2.7");
     EXPECT_EQ(identity.ProtocolMajor, 1);
     EXPECT_EQ(identity.ProtocolMinor, 5);
-    EXPECT_EQ(+identity.SupportedGroups, (TW_UINT32)(DG_CONTROL | DG_IMAGE));
+    EXPECT_EQ(+identity.SupportedGroups, (TW_UINT32)(DG_CONTROL | DG_IMAGE | DF_DS2));
     EXPECT_STREQ(identity.Manufacturer, "Test Maker");
     EXPECT_STREQ(identity.ProductFamily, "Fake Family");
     EXPECT_STREQ(identity.ProductName, "Fake Flatbed");
