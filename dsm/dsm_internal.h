@@ -100,7 +100,7 @@ void DsmFillEntryPoint(TW_ENTRYPOINT *entryPoint);
 
 // Source discovery.
 std::vector<DsmSourceFile> DsmDiscoverSources(pTW_IDENTITY app);
-std::string DsmSourcesFolder();
+std::vector<std::string> DsmSourcesFolders();
 
 // Triplets for an open source, and messages from sources.
 TW_UINT16 DsmForward(pTW_IDENTITY app, pTW_IDENTITY dest, TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg,
