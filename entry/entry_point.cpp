@@ -9,7 +9,9 @@
 TW_UINT16 EntryPointHandler(TripletArgs *args) {
     gConditionCode = TWCC_SUCCESS;
     if (args->MSG != MSG_SET) return FailWith(TWCC_BADPROTOCOL);
-    if (gDSState != DS_STATE_LOADED) return FailWith(TWCC_SEQERROR);
+    // Before the source opens, whether or not it could start: capabilities
+    // are answered in every state, in the manager's memory too.
+    if (gDSState > DS_STATE_LOADED) return FailWith(TWCC_SEQERROR);
     pTW_ENTRYPOINT entryPoint = static_cast<pTW_ENTRYPOINT>(args->pData);
     if (!entryPoint || entryPoint->Size < sizeof(TW_ENTRYPOINT) || !entryPoint->DSM_Entry)
         return FailWith(TWCC_BADVALUE);

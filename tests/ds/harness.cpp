@@ -115,8 +115,9 @@ void DataSourceTest::LoadSource() {
     ASSERT_NE(dsEntry_, nullptr);
     ASSERT_NE(readytoScan_, nullptr);
     ASSERT_NE(readytoCloseSM_, nullptr);
-    // Refused by a source that could not start (state 0).
-    if (twain2Manager_) SendEntryPoint();
+    if (twain2Manager_) {
+        ASSERT_EQ(SendEntryPoint(), TWRC_SUCCESS);
+    }
 }
 
 TW_UINT16 DataSourceTest::SendEntryPoint() {

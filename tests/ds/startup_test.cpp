@@ -90,7 +90,7 @@ TEST_F(Startup, MissingOperationsFailCleanly) {
     // It cannot scan without a dialog, and says so.
     TW_CAPABILITY cap{CAP_UICONTROLLABLE, TWON_DONTCARE16, nullptr};
     ASSERT_EQ(Call(DG_CONTROL, DAT_CAPABILITY, MSG_GET, &cap), TWRC_SUCCESS);
-    EXPECT_EQ(static_cast<TW_ONEVALUE *>(cap.hContainer)->Item, (TW_UINT32)FALSE);
+    EXPECT_EQ(+static_cast<TW_ONEVALUE *>(cap.hContainer)->Item, (TW_UINT32)FALSE);
     GlobalFree(cap.hContainer);
     EXPECT_EQ(Enable(true), TWRC_FAILURE);
     EXPECT_EQ(Status(), TWCC_LOWMEMORY);

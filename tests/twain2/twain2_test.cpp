@@ -222,7 +222,7 @@ protected:
             rc = app_.Call(DG_IMAGE, DAT_IMAGEMEMXFER, MSG_GET, &strip);
             if (!handleBuffer) app_.Unlock(handle);
             ASSERT_TRUE(rc == TWRC_SUCCESS || rc == TWRC_XFERDONE) << "strip at row " << rows << ": " << rc;
-            ASSERT_EQ(strip.YOffset, rows);
+            ASSERT_EQ(+strip.YOffset, rows);
             const uint8_t *bytes = static_cast<const uint8_t *>(app_.Lock(handle));
             EXPECT_EQ(CheckRows(bytes, strip.YOffset, strip.Rows, strip.BytesPerRow, expected), "");
             app_.Unlock(handle);
@@ -321,8 +321,8 @@ TEST_F(WorkingGroupManager, NativeTransferWithoutTheDialog) {
     ScanWithoutDialog();
     TW_IMAGEINFO info = {};
     ASSERT_EQ(app_.Call(DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &info), TWRC_SUCCESS);
-    EXPECT_EQ(info.ImageWidth, 300);
-    EXPECT_EQ(info.ImageLength, 150);
+    EXPECT_EQ(+info.ImageWidth, 300);
+    EXPECT_EQ(+info.ImageLength, 150);
     TransferNative(kColourPage);
     EndDisableAndClose();
 }
