@@ -94,18 +94,6 @@ fi
 # searches all of twain_64) finds one source of that name.
 sources="$WINEPREFIX/drive_c/windows/twain_64"
 mkdir -p "$sources"
-install_for_twain_32() {
-  rm -rf "$sources/QRVM"
-  cp "$bin/QRVM.ds" "$sources/sane.ds"
-  cp "$bin/qvsmod.dll" "$bin/QRVM.INI" "$sources/"
-}
-install_for_twaindsm() {
-  rm -f "$sources/sane.ds" "$sources/qvsmod.dll" "$sources/QRVM.INI"
-  mkdir -p "$sources/QRVM"
-  cp "$bin/QRVM.ds" "$bin/qvsmod.dll" "$bin/QRVM.INI" "$sources/QRVM/"
-}
-export -f install_for_twain_32 install_for_twaindsm
-export sources bin
 
 # Tests of our Linux layer where Wine does otherwise; each is reported as a
 # disagreement to settle in the layer, not a fault of the Windows build:
@@ -122,8 +110,18 @@ layer_divergences+=":Messages.TranslateTurnsCharacterKeysIntoCharsThatComeNext"
 failed=0
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   set -u
-  wine=$1 bin=$2 divergences=$3 twaindsm=$4
+  wine=$1 bin=$2 divergences=$3 twaindsm=$4 sources=$5
   status=0
+  install_for_twain_32() {
+    rm -rf "$sources/QRVM"
+    cp "$bin/QRVM.ds" "$sources/sane.ds"
+    cp "$bin/qvsmod.dll" "$bin/QRVM.INI" "$sources/"
+  }
+  install_for_twaindsm() {
+    rm -f "$sources/sane.ds" "$sources/qvsmod.dll" "$sources/QRVM.INI"
+    mkdir -p "$sources/QRVM"
+    cp "$bin/QRVM.ds" "$bin/qvsmod.dll" "$bin/QRVM.INI" "$sources/QRVM/"
+  }
   cd "$bin"
   install_for_twain_32
   for run in "windows_unit_tests.exe" "layer_tests_on_windows.exe --gtest_filter=-$divergences" "twain_e2e.exe"; do
@@ -138,7 +136,7 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     install_for_twain_32
   fi
   exit $status
-' _ "$wine" "$bin" "$layer_divergences" "$twaindsm" || failed=1
+' _ "$wine" "$bin" "$layer_divergences" "$twaindsm" "$sources" || failed=1
 "$wineserver" -k 2>/dev/null || true
 
 elapsed=$(( $(date +%s) - started ))
