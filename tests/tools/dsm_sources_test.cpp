@@ -120,8 +120,10 @@ TEST_F(DsmTest, Twain2ApplicationsAndSourcesGetTheEntryPoint) {
     setenv("FAKE_DS_TWAIN2", "1", 1);
     ASSERT_EQ(OpenSource("Fake Alpha", &source), TWRC_SUCCESS);
     const TW_ENTRYPOINT *given = SourceExport<const TW_ENTRYPOINT *(*)(void)>("fake_alpha.ds", "FakeDS_EntryPoint")();
-    EXPECT_EQ(given->DSM_Entry, entry_);
-    EXPECT_EQ(given->DSM_MemFree, mine.DSM_MemFree);
+    DSMENTRYPROC givenEntry = given->DSM_Entry;  // packed fields, read by value
+    DSM_MEMFREE givenFree = given->DSM_MemFree, myFree = mine.DSM_MemFree;
+    EXPECT_EQ(givenEntry, entry_);
+    EXPECT_EQ(givenFree, myFree);
     EXPECT_EQ(Enable(&source), TWRC_SUCCESS);
     EXPECT_EQ(PumpEvents(&source), std::vector<TW_UINT16>{MSG_XFERREADY});
     unsetenv("FAKE_DS_TWAIN2");
