@@ -7,6 +7,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <stdlib.h>
 #include <string.h>
 
 namespace {
@@ -28,20 +29,19 @@ const Triplet kTriplets[] = {
 
 const double kLimitNanoseconds = 1000;
 
-// A one-value container the application keeps for its MSG_SETs.
-HGLOBAL OneValue(TW_UINT16 type, TW_UINT32 item) {
-    HGLOBAL handle = GlobalAlloc(GMEM_MOVEABLE, sizeof(TW_ONEVALUE));
-    pTW_ONEVALUE value = handle ? static_cast<pTW_ONEVALUE>(GlobalLock(handle)) : nullptr;
-    if (!value) return handle;
+// A one-value container the application keeps for its MSG_SETs, made as a
+// Linux application makes it (DSM_MemAllocate: a zero-filled pointer).
+TW_HANDLE OneValue(TW_UINT16 type, TW_UINT32 item) {
+    pTW_ONEVALUE value = static_cast<pTW_ONEVALUE>(calloc(1, sizeof(TW_ONEVALUE)));
+    if (!value) return nullptr;
     value->ItemType = type;
     value->Item = item;
-    GlobalUnlock(handle);
-    return handle;
+    return value;
 }
 
 // One negotiation as an application makes it: the call, and the container
 // that came back freed.
-bool Negotiate(DataSource &ds, const Triplet &triplet, HGLOBAL setContainer) {
+bool Negotiate(DataSource &ds, const Triplet &triplet, TW_HANDLE setContainer) {
     TW_CAPABILITY cap{};
     cap.Cap = triplet.cap;
     if (triplet.msg == MSG_SET) {
@@ -51,7 +51,7 @@ bool Negotiate(DataSource &ds, const Triplet &triplet, HGLOBAL setContainer) {
         cap.ConType = TWON_DONTCARE16;
     }
     TW_UINT16 rc = ds.Call(DG_CONTROL, DAT_CAPABILITY, triplet.msg, &cap);
-    if (triplet.msg != MSG_SET && cap.hContainer) GlobalFree(cap.hContainer);
+    if (triplet.msg != MSG_SET) DataSource::Free(cap.hContainer);
     return rc == TWRC_SUCCESS;
 }
 
@@ -61,10 +61,10 @@ void BenchmarkTriplet(benchmark::State &state, const Triplet &triplet) {
         state.SkipWithError(ds.error().c_str());
         return;
     }
-    HGLOBAL setContainer = OneValue(TWTY_UINT16, TWPT_GRAY);
+    TW_HANDLE setContainer = OneValue(TWTY_UINT16, TWPT_GRAY);
     if (!Negotiate(ds, triplet, setContainer)) {
         state.SkipWithError("the triplet failed");
-        GlobalFree(setContainer);
+        DataSource::Free(setContainer);
         return;
     }
     // The figure for the table: batches timed alone, the median batch.
@@ -76,7 +76,7 @@ void BenchmarkTriplet(benchmark::State &state, const Triplet &triplet) {
         perCall.push_back((Now() - start) / kBatch * 1e9);
     }
     for (auto _ : state) benchmark::DoNotOptimize(Negotiate(ds, triplet, setContainer));
-    GlobalFree(setContainer);
+    DataSource::Free(setContainer);
     ds.Unload();
     Result result;
     result.kind = ResultKind::Capability;

@@ -21,6 +21,12 @@ Proc Bind(HMODULE module, const char *name) {
     return reinterpret_cast<Proc>(reinterpret_cast<void (*)(void)>(GetProcAddress(module, name)));
 }
 
+// A Linux TWAIN 2 Source Manager's memory: zero-filled plain pointers.
+TW_HANDLE ManagerAllocate(TW_UINT32 size) { return calloc(size, 1); }
+void ManagerFree(TW_HANDLE handle) { free(handle); }
+TW_MEMREF ManagerLock(TW_HANDLE handle) { return handle; }
+void ManagerUnlock(TW_HANDLE) {}
+
 }  // namespace
 
 bool DataSource::Load() {
@@ -75,6 +81,13 @@ bool DataSource::Load() {
         return false;
     }
     identity.Id = 42;
+    // As a TWAIN 2 Source Manager opens a source: its entry point first.
+    TW_ENTRYPOINT entryPoint{sizeof(TW_ENTRYPOINT), Bind<DSMENTRYPROC>(dsm_, "DSM_Entry"), ManagerAllocate,
+                             ManagerFree, ManagerLock, ManagerUnlock};
+    if (Call(DG_CONTROL, DAT_ENTRYPOINT, MSG_SET, &entryPoint) != TWRC_SUCCESS) {
+        error_ = "DAT_ENTRYPOINT failed";
+        return false;
+    }
     if (Call(DG_CONTROL, DAT_IDENTITY, MSG_OPENDS, &identity) != TWRC_SUCCESS) {
         error_ = "MSG_OPENDS failed";
         return false;
@@ -128,6 +141,17 @@ TW_UINT16 DataSource::Native(TW_HANDLE *dib) {
     *dib = nullptr;
     return Call(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, dib);
 }
+
+size_t DataSource::BitmapBytes(TW_HANDLE dib) {
+    if (!dib) return 0;
+    BITMAPINFOHEADER header;
+    memcpy(&header, dib, sizeof header);
+    size_t palette = header.biBitCount <= 8 ? ((size_t)1 << header.biBitCount) * 4 : 0;
+    if (header.biClrUsed) palette = (size_t)header.biClrUsed * 4;
+    return header.biSize + palette + header.biSizeImage;
+}
+
+void DataSource::Free(TW_HANDLE handle) { free(handle); }
 
 TW_UINT16 DataSource::SetUpFile(const std::string &path, TW_UINT16 format) {
     TW_SETUPFILEXFER setup{};

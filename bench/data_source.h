@@ -36,6 +36,10 @@ public:
 
     // The transfers. Native: the bitmap's handle, which the caller frees.
     TW_UINT16 Native(TW_HANDLE *dib);
+    // What the data source hands over is Linux TWAIN memory: a plain
+    // pointer the application frees. A bitmap's size is read from its header.
+    static size_t BitmapBytes(TW_HANDLE dib);
+    static void Free(TW_HANDLE handle);
     TW_UINT16 SetUpFile(const std::string &path, TW_UINT16 format);
     TW_UINT16 File();
     TW_UINT32 PreferredBufferSize();

@@ -192,7 +192,7 @@ public:
         if (rc != TWRC_XFERDONE) run.failure = "the transfer returned " + std::to_string(rc);
         else if (!ds_.messages().empty()) run.failure = "the data source said: " + ds_.messages().front();
         else if (check && !TopRowRight(dib, output)) run.failure = "the top row came out wrong";
-        if (dib) GlobalFree(dib);
+        DataSource::Free(dib);
         DeleteFileA(output.c_str());
         if (!ds_.Finish() && run.failure.empty()) run.failure = "the transfer could not be ended";
         return run;
@@ -265,7 +265,7 @@ private:
         case Road::Reception:
             return (double)ds_.ScannerBytes();
         case Road::Native:
-            return dib ? (double)GlobalSize(dib) : 0;
+            return (double)DataSource::BitmapBytes(dib);
         case Road::Memory:
         case Road::MemoryFileMode:
             return (double)stripBytes;
@@ -281,11 +281,9 @@ private:
         case Road::Reception:
             return true;
         case Road::Native: {
-            const TW_UINT8 *at = static_cast<const TW_UINT8 *>(GlobalLock(dib));
-            bool right = at && GlobalSize(dib) >= stride &&
-                         RowMatches(at + GlobalSize(dib) - stride, expected_, bits, true);
-            if (at) GlobalUnlock(dib);
-            return right;
+            const TW_UINT8 *at = static_cast<const TW_UINT8 *>(dib);
+            size_t bytes = DataSource::BitmapBytes(dib);
+            return at && bytes >= stride && RowMatches(at + bytes - stride, expected_, bits, true);
         }
         case Road::Memory:
         case Road::MemoryFileMode:

@@ -1,6 +1,7 @@
 #include "containers.h"
 
 #include "little_endian.h"
+#include "startup/boundary_memory.h"
 
 #include <string.h>
 
@@ -58,14 +59,16 @@ TW_FIX32 FloatToFix32(float x) {
 
 TW_UINT32 Fix32Item(TW_FIX32 value) { return (TW_UINT32)(TW_UINT16)value.Whole | ((TW_UINT32)value.Frac << 16); }
 
-// Allocates the answer's block and locks it. On any failure nothing is left
-// allocated and the application's record is unchanged.
+// Allocates the answer's block, in the memory the application frees, and
+// locks it. On any failure nothing is left allocated and the application's
+// record is unchanged.
 static TW_UINT8 *NewContainer(pTW_CAPABILITY cap, TW_UINT16 conType, size_t bytes) {
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    TW_HANDLE block = AllocBoundary(bytes);
     if (!block) return nullptr;
-    TW_UINT8 *data = static_cast<TW_UINT8 *>(GlobalLock(block));
+    size_t size = 0;
+    TW_UINT8 *data = static_cast<TW_UINT8 *>(LockBoundary(block, &size));
     if (!data) {
-        GlobalFree(block);
+        FreeBoundary(block);
         return nullptr;
     }
     cap->hContainer = block;
@@ -74,7 +77,7 @@ static TW_UINT8 *NewContainer(pTW_CAPABILITY cap, TW_UINT16 conType, size_t byte
 }
 
 static BOOL FinishContainer(pTW_CAPABILITY cap) {
-    GlobalUnlock(cap->hContainer);
+    UnlockBoundary(cap->hContainer);
     return TRUE;
 }
 
@@ -156,14 +159,14 @@ static TW_UINT32 Widen(const TW_UINT8 *item, TW_UINT16 itemType) {
 }
 
 // The application's container, locked; unlocked again when it goes out of
-// scope. Null data when the handle is not a live block.
+// scope. Null data when the handle is not a live block. A plain pointer's
+// size cannot be known: its head is trusted, as TWAIN expects.
 class LockedContainer {
 public:
     explicit LockedContainer(TW_HANDLE handle)
-        : handle_(handle), size_(handle ? GlobalSize(handle) : 0),
-          data_(size_ ? static_cast<const TW_UINT8 *>(GlobalLock(handle)) : nullptr) {}
+        : handle_(handle), data_(static_cast<const TW_UINT8 *>(LockBoundary(handle, &size_))) {}
     ~LockedContainer() {
-        if (data_) GlobalUnlock(handle_);
+        if (data_) UnlockBoundary(handle_);
     }
     LockedContainer(const LockedContainer &) = delete;
     LockedContainer &operator=(const LockedContainer &) = delete;
@@ -176,7 +179,7 @@ public:
 
 private:
     TW_HANDLE handle_;
-    size_t size_;
+    size_t size_ = 0;
     const TW_UINT8 *data_;
 };
 

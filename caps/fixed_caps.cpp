@@ -2,6 +2,7 @@
 #include "cap_handlers.h"
 
 #include "startup/modules.h"
+#include "startup/scan_module.h"
 #include "ui/resource.h"
 
 #include <stdio.h>
@@ -30,7 +31,15 @@ static void FormatTimeDate(char *out, size_t size) {
              local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, local.tm_year + 1900);
 }
 
+// CAP_UICONTROLLABLE: the source scans without its dialog when the scan
+// module can (NoUItoXferImage). A fact, read with any of the three gets.
+static CapResult AnswerUIControllable(pTW_CAPABILITY cap, TW_UINT16 msg) {
+    if (msg != MSG_GET && msg != MSG_GETCURRENT && msg != MSG_GETDEFAULT) return Refuse(TWCC_BADCAP);
+    return Answered(BuildOneValue(cap, TWTY_BOOL, ScanModuleScansWithoutDialog() ? TRUE : FALSE));
+}
+
 static CapResult AnswerFixed(pTW_CAPABILITY cap, TW_UINT16 msg) {
+    if (cap->Cap == CAP_UICONTROLLABLE) return AnswerUIControllable(cap, msg);
     if (msg != MSG_GET) return Refuse(TWCC_BADCAP);
     switch (cap->Cap) {
     case CAP_AUTHOR:
@@ -55,7 +64,7 @@ static CapResult AnswerFixed(pTW_CAPABILITY cap, TW_UINT16 msg) {
 
 static const TW_UINT16 kFixedCaps[] = {
     CAP_AUTHOR,         CAP_CAPTION,         CAP_TIMEDATE,  CAP_AUTOFEED,
-    ICAP_PHYSICALWIDTH, ICAP_PHYSICALHEIGHT, ICAP_XSCALING, ICAP_YSCALING,
+    ICAP_PHYSICALWIDTH, ICAP_PHYSICALHEIGHT, ICAP_XSCALING, ICAP_YSCALING, CAP_UICONTROLLABLE,
 };
 static const CapEntry kEntry = {0, AnswerFixed};
 

@@ -1,9 +1,10 @@
-// Finding sources: every *.ds file of the sources folder is loaded, asked
-// for its identity and unloaded again.
+// Finding sources: every *.ds file of the sources folders and the folders
+// below them is loaded, asked for its identity and unloaded again.
 #include <dirent.h>
 #include <stdlib.h>
 #include <string.h>
 #include <strings.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 
@@ -16,16 +17,23 @@ bool HasSourceSuffix(const char *name) {
     return length > 3 && strcasecmp(name + length - 3, ".ds") == 0;
 }
 
-std::vector<std::string> SourceFileNames(const std::string &folder) {
-    std::vector<std::string> names;
+// The *.ds files of `folder` and of its folders (not through links to
+// folders), as paths.
+void CollectSourceFiles(const std::string &folder, int depth, std::vector<std::string> *paths) {
     DIR *dir = opendir(folder.c_str());
-    if (!dir) return names;
+    if (!dir) return;
     while (struct dirent *entry = readdir(dir)) {
-        if (HasSourceSuffix(entry->d_name)) names.push_back(entry->d_name);
+        if (strcmp(entry->d_name, ".") == 0 || strcmp(entry->d_name, "..") == 0) continue;
+        std::string path = folder + "/" + entry->d_name;
+        struct stat info;
+        if (lstat(path.c_str(), &info) != 0) continue;
+        if (S_ISDIR(info.st_mode)) {
+            if (depth < 8) CollectSourceFiles(path, depth + 1, paths);
+        } else if (HasSourceSuffix(entry->d_name)) {
+            paths->push_back(path);
+        }
     }
     closedir(dir);
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 // A source's strings are copied out of its memory; make sure each ends
@@ -70,18 +78,27 @@ std::string OwnFolder() {
 
 }  // namespace
 
-std::string DsmSourcesFolder() {
+std::vector<std::string> DsmSourcesFolders() {
     const char *folder = getenv("QR_TWAIN_SOURCES");
-    if (folder && *folder) return folder;
-    return OwnFolder();
+    if (folder && *folder) return {folder};
+    // Installed, the manager sits in <prefix>/lib/qrvm and the sources in
+    // <prefix>/lib/twain, where the Working Group's manager looks too.
+    std::string own = OwnFolder();
+    return {own, own + "/../twain"};
 }
 
 std::vector<DsmSourceFile> DsmDiscoverSources(pTW_IDENTITY app) {
-    std::string folder = DsmSourcesFolder();
+    std::vector<std::string> paths;
+    for (const std::string &folder : DsmSourcesFolders()) {
+        std::vector<std::string> inFolder;
+        CollectSourceFiles(folder, 0, &inFolder);
+        std::sort(inFolder.begin(), inFolder.end());
+        paths.insert(paths.end(), inFolder.begin(), inFolder.end());
+    }
     std::vector<DsmSourceFile> found;
-    for (const std::string &name : SourceFileNames(folder)) {
+    for (const std::string &path : paths) {
         DsmSourceFile source;
-        source.path = folder + "/" + name;
+        source.path = path;
         if (AskIdentity(app, source.path, &source.identity)) found.push_back(source);
     }
     return found;

@@ -20,6 +20,8 @@ TW_UINT16 ManagerTriplet(pTW_IDENTITY app, TW_UINT32 dg, TW_UINT16 dat, TW_UINT1
         return DsmIdentity(app, msg, (pTW_IDENTITY)data);
     case DAT_STATUS:
         return DsmStatus(app, msg, (pTW_STATUS)data);
+    case DAT_ENTRYPOINT:
+        return DsmEntryPoint(app, msg, (pTW_ENTRYPOINT)data);
     default:
         return DsmFail(app->Id, TWCC_BADPROTOCOL);
     }
@@ -63,7 +65,9 @@ QR_EXPORT TW_UINT16 TW_CALLINGSTYLE DSM_Entry(pTW_IDENTITY pOrigin, pTW_IDENTITY
     // A source's own call: its code is below us, so nothing is unloaded here.
     if (IsFromOpenSource(pOrigin, DG, DAT)) return SourceToApp(pOrigin, pDest, DG, DAT, MSG);
     if (nesting.Outermost()) DsmFlushUnloads();
-    TW_UINT16 rc = pDest ? DsmForward(pOrigin, pDest, DG, DAT, MSG, pData) : AppToManager(pOrigin, DG, DAT, MSG, pData);
+    // DAT_ENTRYPOINT is the manager's own, whatever the destination.
+    bool forSource = pDest && !(DG == DG_CONTROL && DAT == DAT_ENTRYPOINT);
+    TW_UINT16 rc = forSource ? DsmForward(pOrigin, pDest, DG, DAT, MSG, pData) : AppToManager(pOrigin, DG, DAT, MSG, pData);
     if (nesting.Outermost()) DsmFlushUnloads();
     return rc;
 }

@@ -94,9 +94,20 @@ TW_UINT16 OpenSource(pTW_IDENTITY app, pTW_IDENTITY data) {
         std::lock_guard<std::mutex> hold(gDsmLock);
         gDsmSources.push_back(source);
     }
-    TW_UINT16 rc = entry(app, DG_CONTROL, DAT_IDENTITY, MSG_OPENDS, data);
-    if (rc == TWRC_SUCCESS) return rc;
-    TW_UINT16 cc = RefusalCondition(entry, app);
+    TW_UINT16 rc = TWRC_SUCCESS;
+    TW_UINT16 cc = TWCC_OPERATIONERROR;
+    if (source.identity.SupportedGroups & DF_DS2) {
+        // A TWAIN 2 source gets the manager's entry point first; one that
+        // refuses it is not opened.
+        TW_ENTRYPOINT entryPoint;
+        DsmFillEntryPoint(&entryPoint);
+        rc = entry(app, DG_CONTROL, DAT_ENTRYPOINT, MSG_SET, &entryPoint);
+    }
+    if (rc == TWRC_SUCCESS) {
+        rc = entry(app, DG_CONTROL, DAT_IDENTITY, MSG_OPENDS, data);
+        if (rc == TWRC_SUCCESS) return rc;
+        cc = RefusalCondition(entry, app);
+    }
     ForgetSource(source.id);
     DsmDropMessagesOf(source.id);
     DsmUnloadSource(module);

@@ -16,19 +16,6 @@
 #include "twain.h"
 #include "win32.h"
 
-// TWAIN 2 callback registration, which this manager understands although the
-// rest of the system speaks TWAIN 1.5.
-#define DAT_CALLBACK 0x0010
-#define MSG_REGISTER_CALLBACK 0x0902
-
-#pragma pack(push, 2)
-typedef struct {
-    TW_MEMREF CallBackProc;
-    TW_UINT32 RefCon;
-    TW_INT16 Message;
-} TW_CALLBACK, *pTW_CALLBACK;
-#pragma pack(pop)
-
 // A source found in the sources folder.
 struct DsmSourceFile {
     std::string path;
@@ -103,10 +90,17 @@ bool DsmAppHasSources(TW_UINT32 appId);
 TW_UINT16 DsmParent(pTW_IDENTITY app, TW_UINT16 msg, TW_MEMREF data);
 TW_UINT16 DsmIdentity(pTW_IDENTITY app, TW_UINT16 msg, pTW_IDENTITY data);
 TW_UINT16 DsmStatus(pTW_IDENTITY app, TW_UINT16 msg, pTW_STATUS data);
+// The manager's one entry point.
+QR_EXPORT TW_UINT16 TW_CALLINGSTYLE DSM_Entry(pTW_IDENTITY pOrigin, pTW_IDENTITY pDest, TW_UINT32 DG, TW_UINT16 DAT,
+                                              TW_UINT16 MSG, TW_MEMREF pData);
+// DAT_ENTRYPOINT for an application (MSG_GET), and the record a DF_DS2
+// source is given before it opens.
+TW_UINT16 DsmEntryPoint(pTW_IDENTITY app, TW_UINT16 msg, pTW_ENTRYPOINT data);
+void DsmFillEntryPoint(TW_ENTRYPOINT *entryPoint);
 
 // Source discovery.
 std::vector<DsmSourceFile> DsmDiscoverSources(pTW_IDENTITY app);
-std::string DsmSourcesFolder();
+std::vector<std::string> DsmSourcesFolders();
 
 // Triplets for an open source, and messages from sources.
 TW_UINT16 DsmForward(pTW_IDENTITY app, pTW_IDENTITY dest, TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg,

@@ -14,6 +14,7 @@ TW_UINT16 OpenManager(pTW_IDENTITY app, TW_MEMREF data) {
     record.conditionCode = TWCC_SUCCESS;
     record.nextSource = 0;
     app->Id = record.id;
+    if (app->SupportedGroups & DF_APP2) app->SupportedGroups |= DF_DSM2;  // a TWAIN 2 manager
     record.identity = *app;
     std::lock_guard<std::mutex> hold(gDsmLock);
     gDsmApps.push_back(record);

@@ -7,10 +7,12 @@
 #include "session.h"
 #include "startup/modules.h"
 #include "startup/scan_module.h"
+#include "startup/source_manager.h"
 
 static void SendToApplication(TW_UINT16 message) {
-    if (!gpDSMEntry) return;
-    gpDSMEntry(&gDSIdentity, &gAppIdentity, DG_CONTROL, DAT_NULL, message, nullptr);
+    DSMENTRYPROC entry = SourceManagerEntry();
+    if (!entry) return;
+    entry(&gDSIdentity, &gAppIdentity, DG_CONTROL, DAT_NULL, message, nullptr);
 }
 
 void NotifyXferReady() {

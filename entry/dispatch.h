@@ -43,6 +43,7 @@ TW_UINT16 PendingXfersHandler(TripletArgs *args);
 TW_UINT16 SetupMemXferHandler(TripletArgs *args);
 TW_UINT16 SetupFileXferHandler(TripletArgs *args);
 TW_UINT16 XferGroupHandler(TripletArgs *args);
+TW_UINT16 EntryPointHandler(TripletArgs *args);
 
 // DG_IMAGE handlers
 TW_UINT16 ImageInfoHandler(TripletArgs *args);

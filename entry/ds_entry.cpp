@@ -10,6 +10,7 @@ static const DispatchEntry kControlTable[] = {
     {DAT_SETUPMEMXFER, SetupMemXferHandler},
     {DAT_SETUPFILEXFER, SetupFileXferHandler},
     {DAT_XFERGROUP, XferGroupHandler},
+    {DAT_ENTRYPOINT, EntryPointHandler},
     {0, nullptr},
 };
 

@@ -2,6 +2,7 @@
 // each asks its consumer for the image and answers with what became of it.
 #include "dispatch.h"
 
+#include "startup/boundary_memory.h"
 #include "xfer/file_xfer.h"
 #include "xfer/mem_xfer.h"
 #include "xfer/native_xfer.h"
@@ -21,11 +22,17 @@ static TW_UINT16 XferReturnCode(TW_INT16 status) {
     }
 }
 
+static TW_UINT16 FailureCondition(TW_INT16 status) {
+    if (status == XFER_BUFFER_TOO_SMALL) return TWCC_BADVALUE;
+    if (status == XFER_NO_MEMORY) return TWCC_LOWMEMORY;
+    return TWCC_OPERATIONERROR;
+}
+
 // A transfer that ended (done or cancelled) leaves state 7; a failed one
 // stays in its state with its condition code.
 static TW_UINT16 EndOfTransfer(TW_INT16 status) {
     TW_UINT16 rc = XferReturnCode(status);
-    if (rc == TWRC_FAILURE) return FailWith(status == XFER_BUFFER_TOO_SMALL ? TWCC_BADVALUE : TWCC_OPERATIONERROR);
+    if (rc == TWRC_FAILURE) return FailWith(FailureCondition(status));
     if (rc == TWRC_SUCCESS) return rc;
     gXferReady = FALSE;
     gDSState = DS_STATE_XFERRING;
@@ -37,7 +44,7 @@ TW_UINT16 ImageNativeXferHandler(TripletArgs *args) {
     if (gDSState != DS_STATE_XFERREADY) return FailWith(TWCC_SEQERROR);
     TW_HANDLE *slot = static_cast<TW_HANDLE *>(args->pData);
     if (!slot) return FailWith(TWCC_BADVALUE);
-    HGLOBAL dib = nullptr;
+    TW_HANDLE dib = nullptr;
     TW_INT16 status = NativeXfer(&dib);
     *slot = dib;
     return EndOfTransfer(status);
@@ -58,8 +65,8 @@ static TW_UINT8 *OpenBuffer(const TW_MEMORY &memory, TW_UINT32 *capacity) {
     *capacity = memory.Length;
     if (memory.Flags == kPointerFlags) return static_cast<TW_UINT8 *>(memory.TheMem);
     if (memory.Flags != kHandleFlags) return nullptr;
-    TW_UINT8 *buffer = static_cast<TW_UINT8 *>(GlobalLock(memory.TheMem));
-    SIZE_T size = buffer ? GlobalSize(memory.TheMem) : 0;
+    size_t size = 0;
+    TW_UINT8 *buffer = static_cast<TW_UINT8 *>(LockBoundary(memory.TheMem, &size));
     if (size < *capacity) *capacity = (TW_UINT32)size;
     return buffer;
 }
@@ -78,6 +85,6 @@ TW_UINT16 ImageMemXferHandler(TripletArgs *args) {
     // The application's TW_MEMORY goes back exactly as it came.
     strip.Memory = app->Memory;
     *app = strip;
-    if (app->Memory.Flags == kHandleFlags) GlobalUnlock(app->Memory.TheMem);
+    if (app->Memory.Flags == kHandleFlags) UnlockBoundary(app->Memory.TheMem);
     return EndOfTransfer(status);
 }

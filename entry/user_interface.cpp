@@ -25,13 +25,22 @@ static TW_UINT16 EnableDS(pTW_USERINTERFACE ui) {
     ui->ModalUI = TRUE;
 
     if (gShowUI) {
+        // Enabled before the dialog shows: a dialog that scans as it opens
+        // (one nobody can see) announces its image inside this call.
+        gDSState = DS_STATE_ENABLED;
         if (!gUIWindow) {
             gUIWindow = ScanModuleOps.OpenSMUI(gParentWindow);
-            if (!gUIWindow) return FailWith(TWCC_LOWMEMORY);
+            if (!gUIWindow) {
+                gDSState = DS_STATE_OPEN;
+                if (gXferReady) {
+                    gXferReady = FALSE;
+                    DropImage();
+                }
+                return FailWith(TWCC_LOWMEMORY);
+            }
         } else {
             ShowWindow(gUIWindow, SW_SHOW);
         }
-        gDSState = DS_STATE_ENABLED;
         return TWRC_SUCCESS;
     }
 

@@ -24,6 +24,27 @@ static Proc Bind(HMODULE module, const char *name) {
 
 static int AnswerOK(void *, const char *, const char *, UINT) { return IDOK; }
 
+// The TWAIN 2 Source Manager the host plays: the source's messages go
+// nowhere, and its memory is fixed global blocks, plain pointers as on Linux
+// that the layer counts and sizes.
+static TW_UINT16 TW_CALLINGSTYLE IgnoreMessage(pTW_IDENTITY, pTW_IDENTITY, TW_UINT32, TW_UINT16, TW_UINT16, TW_MEMREF) {
+    return TWRC_SUCCESS;
+}
+static TW_HANDLE TW_CALLINGSTYLE ManagerAllocate(TW_UINT32 size) { return GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, size); }
+static void TW_CALLINGSTYLE ManagerFree(TW_HANDLE handle) { GlobalFree(handle); }
+static TW_MEMREF TW_CALLINGSTYLE ManagerLock(TW_HANDLE handle) { return handle; }
+static void TW_CALLINGSTYLE ManagerUnlock(TW_HANDLE) {}
+
+void FuzzHost::FillEntryPoint(TW_ENTRYPOINT *entryPoint) {
+    *entryPoint = {sizeof(TW_ENTRYPOINT), IgnoreMessage, ManagerAllocate, ManagerFree, ManagerLock, ManagerUnlock};
+}
+
+TW_UINT16 FuzzHost::SendEntryPoint() {
+    TW_ENTRYPOINT entryPoint;
+    FillEntryPoint(&entryPoint);
+    return Call(DG_CONTROL, DAT_ENTRYPOINT, MSG_SET, &entryPoint);
+}
+
 static std::string gFolderToRemove;
 static void RemoveFolder() {
     std::error_code ignored;
@@ -41,7 +62,7 @@ FuzzHost::FuzzHost() {
     folder_ = pattern;
     gFolderToRemove = folder_;
     atexit(RemoveFolder);
-    fs::create_directory(folder_ + "/windows");  // no Source Manager: notifications go nowhere
+    fs::create_directory(folder_ + "/windows");  // no TWAIN_32.DLL: DAT_ENTRYPOINT's manager only
     fs::create_directory(TempFolder());
     fs::copy_file(QR_DS_PATH, folder_ + "/QRVM.ds");
     fs::copy_file(QR_FUZZ_SM_PATH, folder_ + "/fuzzsm.dll");
@@ -71,6 +92,7 @@ void FuzzHost::Load() {
     entry_ = Bind<DSENTRYPROC>(ds_, "DS_Entry");
     readytoScan_ = Bind<ReadytoScanProc>(ds_, "ReadytoScan");
     readytoCloseSM_ = Bind<ReadytoCloseSMProc>(ds_, "ReadytoCloseSM");
+    FuzzCheck(SendEntryPoint() == TWRC_SUCCESS, "DAT_ENTRYPOINT");
     handlesAtStart_ = WinLayer_LiveGlobalHandles();
     heapBlocksAtStart_ = WinLayer_LiveHeapBlocks();
     windowsAtStart_ = WinLayer_LiveWindows();
@@ -105,6 +127,7 @@ TW_UINT16 FuzzHost::Open() {
     if (Call(DG_CONTROL, DAT_IDENTITY, MSG_GET, &assigned) != TWRC_SUCCESS) return TWRC_FAILURE;
     assigned.Id = 42;  // what the Source Manager gives us
     identity_ = assigned;
+    SendEntryPoint();
     return Call(DG_CONTROL, DAT_IDENTITY, MSG_OPENDS, &assigned);
 }
 

@@ -35,9 +35,13 @@ public:
     void ReadytoScan(TW_UINT32 flag);
     void ReadytoCloseSM();
 
-    // DAT_IDENTITY MSG_GET then MSG_OPENDS, as a Source Manager opens a
-    // source; the result of the open.
+    // DAT_IDENTITY MSG_GET, DAT_ENTRYPOINT, then MSG_OPENDS, as a TWAIN 2
+    // Source Manager opens a source; the result of the open.
     TW_UINT16 Open();
+    // The host's entry point and memory functions (sent at load and at
+    // every open).
+    void FillEntryPoint(TW_ENTRYPOINT *entryPoint);
+    TW_UINT16 SendEntryPoint();
     const TW_IDENTITY &Identity() const { return identity_; }
 
     // A handle the application received: freed at the end of the input.

@@ -173,6 +173,10 @@ TW_UINT16 CallTriplet(Application &app, const Triplet &t) {
     case DAT_EVENT:
         Event(app, reinterpret_cast<TW_EVENT *>(record), &message);
         break;
+    case DAT_ENTRYPOINT:
+        // Only a Source Manager sends it, and its functions are trusted.
+        app.host.FillEntryPoint(reinterpret_cast<TW_ENTRYPOINT *>(record));
+        break;
     case DAT_IDENTITY:
         // Our identity as the Source Manager assigned it, or bytes.
         if (t.MSG == MSG_GET && !t.raw) break;

@@ -13,6 +13,8 @@ constexpr TW_INT16 XFER_FAILED = -1;
 // A failure of the application's buffer, which cannot hold the next strip:
 // refused before anything of the image is taken.
 constexpr TW_INT16 XFER_BUFFER_TOO_SMALL = -2;
+// A failure for want of memory to hand the image over in.
+constexpr TW_INT16 XFER_NO_MEMORY = -3;
 
 // A whole image (a bitmap, a file) is complete at 0 as at 1: nothing more
 // can follow it.

@@ -47,8 +47,9 @@
 // MEMORY. Blocks you hand over (the DIB of GetSMImage_DIB) are moveable
 // global memory (GlobalAlloc); the data source passes a complete bitmap to
 // the application, which frees it, and frees a bitmap that came with a
-// failure or a cancel itself. Buffers the data source lends you are its own:
-// never write past the length it states.
+// failure or a cancel itself (on Linux it hands the application a copy in
+// the Source Manager's memory and frees yours). Buffers the data source lends
+// you are its own: never write past the length it states.
 #ifndef QR_SCANMODULE_H
 #define QR_SCANMODULE_H
 
@@ -105,7 +106,10 @@ static_assert(sizeof(ScanSettings) == 44, "ScanSettings is a 44-byte record");
 // SetDefValue: the settings the application negotiated, all 44 bytes; use
 //   them for the next image. The result is not looked at.
 // OpenSMUI: create and show your modeless dialog (parent: the application's
-//   window) and return its window, or 0 when it cannot be made.
+//   window) and return its window, or 0 when it cannot be made. On Linux
+//   nobody sees it and applications run no message loop for it: scan when it
+//   is shown (call ReadytoScan from OpenSMUI or when it is shown again), as
+//   the reference module does, or the application waits in vain.
 // CkUseBufXfer: write your block size in kilobytes (1 to 65535) and return
 //   nonzero to deliver images in blocks, or return 0 to deliver the memory
 //   transfer's image as a file (GetSMImage_File mode 0).

@@ -1,5 +1,7 @@
 // TWAIN 1.x records and constants, written from the published values of the
-// standard. Records use the standard's 2-byte packing on every platform;
+// standard, with the few TWAIN 2 additions a TWAIN 2 Source Manager and its
+// applications use (DAT_ENTRYPOINT, callbacks, the DF_ flags). Records use
+// the standard's 2-byte packing on every platform;
 // TW_MEMREF and TW_HANDLE follow the platform's pointer size, every other
 // integer keeps its fixed width (TW_UINT32 is 32 bits on LP64 Linux too).
 #ifndef QR_TWAIN_H
@@ -209,10 +211,51 @@ typedef TW_UINT16(TW_CALLINGSTYLE *DSENTRYPROC)(pTW_IDENTITY pOrigin, TW_UINT32 
 typedef TW_UINT16(TW_CALLINGSTYLE *DSMENTRYPROC)(pTW_IDENTITY pOrigin, pTW_IDENTITY pDest, TW_UINT32 DG,
                                                  TW_UINT16 DAT, TW_UINT16 MSG, TW_MEMREF pData);
 
+// TWAIN 2: the Source Manager's memory functions. On Linux a TW_HANDLE is a
+// plain pointer (allocated zero-filled, freed with free); on Windows a global
+// memory handle.
+typedef TW_HANDLE(TW_CALLINGSTYLE *DSM_MEMALLOCATE)(TW_UINT32 size);
+typedef void(TW_CALLINGSTYLE *DSM_MEMFREE)(TW_HANDLE handle);
+typedef TW_MEMREF(TW_CALLINGSTYLE *DSM_MEMLOCK)(TW_HANDLE handle);
+typedef void(TW_CALLINGSTYLE *DSM_MEMUNLOCK)(TW_HANDLE handle);
+
+#pragma pack(push, 2)
+// DG_CONTROL / DAT_ENTRYPOINT: the Source Manager's entry point and memory
+// functions, sent to a source (MSG_SET) before MSG_OPENDS and given to an
+// application (MSG_GET). Size is the record's own size.
+typedef struct {
+    TW_UINT32 Size;
+    DSMENTRYPROC DSM_Entry;
+    DSM_MEMALLOCATE DSM_MemAllocate;
+    DSM_MEMFREE DSM_MemFree;
+    DSM_MEMLOCK DSM_MemLock;
+    DSM_MEMUNLOCK DSM_MemUnlock;
+} TW_ENTRYPOINT, *pTW_ENTRYPOINT;
+
+// DG_CONTROL / DAT_CALLBACK / MSG_REGISTER_CALLBACK: the application's entry
+// point for the messages of one source.
+typedef struct {
+    TW_MEMREF CallBackProc;
+    TW_UINT32 RefCon;
+    TW_INT16 Message;
+} TW_CALLBACK, *pTW_CALLBACK;
+#pragma pack(pop)
+
+#ifdef __cplusplus
+static_assert(sizeof(TW_ENTRYPOINT) == 4 + 5 * sizeof(void *), "TW_ENTRYPOINT");
+static_assert(sizeof(TW_CALLBACK) == 6 + sizeof(void *), "TW_CALLBACK");
+#endif
+
 // Data groups
 #define DG_CONTROL 0x0001L
 #define DG_IMAGE 0x0002L
 #define DG_AUDIO 0x0004L
+
+// SupportedGroups flags of TWAIN 2: an application, a Source Manager and a
+// source that know DAT_ENTRYPOINT and the Source Manager's memory functions.
+#define DF_DSM2 0x10000000L
+#define DF_APP2 0x20000000L
+#define DF_DS2 0x40000000L
 
 // Data argument types
 #define DAT_NULL 0x0000
@@ -231,6 +274,8 @@ typedef TW_UINT16(TW_CALLINGSTYLE *DSMENTRYPROC)(pTW_IDENTITY pOrigin, pTW_IDENT
 #define DAT_DEVICEEVENT 0x000d
 #define DAT_FILESYSTEM 0x000e
 #define DAT_PASSTHRU 0x000f
+#define DAT_CALLBACK 0x0010
+#define DAT_ENTRYPOINT 0x0403
 #define DAT_IMAGEINFO 0x0101
 #define DAT_IMAGELAYOUT 0x0102
 #define DAT_IMAGEMEMXFER 0x0103
@@ -269,6 +314,7 @@ typedef TW_UINT16(TW_CALLINGSTYLE *DSMENTRYPROC)(pTW_IDENTITY pOrigin, pTW_IDENT
 #define MSG_PROCESSEVENT 0x0601
 #define MSG_ENDXFER 0x0701
 #define MSG_STOPFEEDER 0x0702
+#define MSG_REGISTER_CALLBACK 0x0902
 
 // Return codes
 #define TWRC_SUCCESS 0
@@ -348,6 +394,7 @@ typedef TW_UINT16(TW_CALLINGSTYLE *DSMENTRYPROC)(pTW_IDENTITY pOrigin, pTW_IDENT
 #define CAP_FEEDPAGE 0x1009
 #define CAP_REWINDPAGE 0x100a
 #define CAP_INDICATORS 0x100b
+#define CAP_UICONTROLLABLE 0x100e
 #define ICAP_AUTOBRIGHT 0x1100
 #define ICAP_BRIGHTNESS 0x1101
 #define ICAP_CONTRAST 0x1103

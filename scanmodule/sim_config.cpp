@@ -136,6 +136,13 @@ int32_t ReadBedMils(const ConfigReader &r, const char *inchKey, const char *pixe
     return fallback;
 }
 
+// On Linux nobody sees the dialog: there is no screen to show it on.
+#if defined(_WIN32)
+const bool kDialogUnseen = false;
+#else
+const bool kDialogUnseen = true;
+#endif
+
 void ReadIdentity(const ConfigReader &r, SimConfig *config) {
     ReadText(r, "ProductName", config->productName);
     ReadText(r, "Manufacturer", config->manufacturer);
@@ -157,6 +164,7 @@ void ReadHardware(const ConfigReader &r, SimConfig *config) {
     config->grayBits = ReadInt(r, "GrayBits", 8) == 4 ? 4 : 8;
     config->bedWidthMils = ReadBedMils(r, "WidthInches", "Width", 8500, config->resolution);
     config->bedHeightMils = ReadBedMils(r, "HeightInches", "Height", 11000, config->resolution);
+    config->autoScan = ReadFlag(r, "AutoScan", kDialogUnseen);
 }
 
 void ReadDelivery(const ConfigReader &r, SimConfig *config) {
@@ -198,6 +206,7 @@ void SimDefaultConfig(SimConfig *config) {
     config->bedWidthMils = 8500;
     config->bedHeightMils = 11000;
     config->blockKB = 32;
+    config->autoScan = kDialogUnseen;
     config->pattern = SIM_PATTERN_RAMP;
     config->reflective = 1;
     config->pixelFlavor = TWPF_CHOCOLATE;

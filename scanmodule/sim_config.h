@@ -52,6 +52,7 @@ struct SimConfig {
     int failAtBlock;               // 0: never
     int faultPage;                 // the page (from 1) they strike; 0: every page
     bool fileMode;                 // memory transfers of known length go through a file
+    bool autoScan;                 // the dialog presses Scan itself whenever it is shown
     SimFileFault fileFault;
     char profile[SIM_TEXT_SIZE];   // the Profile key as written; empty: none
     bool profileKnown;             // it names one of the profiles

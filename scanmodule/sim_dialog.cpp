@@ -56,7 +56,11 @@ protected:
             SimRequestClose();
             return 0;
         }
-        return CDialog::WindowProc(message, w, l);
+        LRESULT result = CDialog::WindowProc(message, w, l);
+        // A dialog nobody can see scans as soon as it is shown, so that an
+        // application that enables with its dialog still gets an image.
+        if (message == WM_SHOWWINDOW && w && gSimConfig.autoScan) Scan();
+        return result;
     }
 
 private:

@@ -8,6 +8,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   libtiff-tools python3 python3-pil
+  # the Working Group's Linux Source Manager checks each source with file(1)
+  file
   # the benchmarks' comparison with libtiff
   libtiff-dev
   # the fuzz targets (libFuzzer)

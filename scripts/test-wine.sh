@@ -6,6 +6,12 @@
 #                           Windows itself
 #   twain_e2e               the data source installed where Wine's Source
 #                           Manager finds sources, driven through twain_32.dll
+#   twain2_tests            the data source installed in twain_64\QRVM, driven
+#                           through the Working Group's TWAINDSM.DLL as a
+#                           64-bit TWAIN 2 application uses it (built from
+#                           ../shared/third_party/twain-dsm by
+#                           ../shared/tools/build-twain-dsm.sh; reported as
+#                           skipped when ../shared is missing)
 # Installs wine, wine64, xvfb and xauth when missing. Usage:
 #   scripts/test-wine.sh [BUILD_DIR]     (default build-win-x86_64)
 # The Wine prefix is private to the build folder (BUILD_DIR/wine-prefix).
@@ -44,8 +50,25 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86_64-mingw.cmake \
     -DCMAKE_BUILD_TYPE=Release -DQR_WERROR=ON >/dev/null
 fi
-cmake --build "$build" -j"$jobs" --target qrvm_ds qvsmod twain_e2e windows_unit_tests layer_tests_on_windows
+cmake --build "$build" -j"$jobs" --target qrvm_ds qvsmod twain_e2e windows_unit_tests layer_tests_on_windows \
+  twain2_tests
 bin=$(cd "$build/bin" && pwd)
+
+# The Working Group's Source Manager for 64-bit Windows, from the sources
+# beside the clone; built once per build folder.
+shared=$(cd .. && pwd)/shared
+twaindsm=""
+if [ -x "$shared/tools/build-twain-dsm.sh" ] && [ -d "$shared/third_party/twain-dsm/src" ]; then
+  if [ ! -f "$build/twaindsm/TWAINDSM.dll" ]; then
+    echo "Building TWAINDSM.dll from $shared/third_party/twain-dsm"
+    "$shared/tools/build-twain-dsm.sh" win64 "$build/twaindsm" >/dev/null
+  fi
+  cp "$build/twaindsm/TWAINDSM.dll" "$bin/TWAINDSM.DLL"
+  twaindsm=yes
+else
+  echo "SKIPPED: twain2_tests (no $shared/third_party/twain-dsm and $shared/tools/build-twain-dsm.sh" \
+       "to build TWAINDSM.DLL from)"
+fi
 
 export WINEPREFIX
 WINEPREFIX=$(cd "$build" && pwd)/wine-prefix
@@ -66,10 +89,11 @@ fi
 # twain_64\gphoto2.ds; ours goes in as sane.ds (Debian's is a placeholder),
 # with its settings file and scan module beside it. Nothing goes into
 # C:\windows: the data source finds Wine's built-in TWAIN_32.DLL by name.
+# For TWAINDSM.DLL the data source is installed as users install it, in
+# twain_64\QRVM, and the sane.ds copy goes first, so that the manager (which
+# searches all of twain_64) finds one source of that name.
 sources="$WINEPREFIX/drive_c/windows/twain_64"
 mkdir -p "$sources"
-cp "$bin/QRVM.ds" "$sources/sane.ds"
-cp "$bin/qvsmod.dll" "$bin/QRVM.INI" "$sources/"
 
 # Tests of our Linux layer where Wine does otherwise; each is reported as a
 # disagreement to settle in the layer, not a fault of the Windows build:
@@ -86,16 +110,33 @@ layer_divergences+=":Messages.TranslateTurnsCharacterKeysIntoCharsThatComeNext"
 failed=0
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   set -u
-  wine=$1 bin=$2 divergences=$3
+  wine=$1 bin=$2 divergences=$3 twaindsm=$4 sources=$5
   status=0
+  install_for_twain_32() {
+    rm -rf "$sources/QRVM"
+    cp "$bin/QRVM.ds" "$sources/sane.ds"
+    cp "$bin/qvsmod.dll" "$bin/QRVM.INI" "$sources/"
+  }
+  install_for_twaindsm() {
+    rm -f "$sources/sane.ds" "$sources/qvsmod.dll" "$sources/QRVM.INI"
+    mkdir -p "$sources/QRVM"
+    cp "$bin/QRVM.ds" "$bin/qvsmod.dll" "$bin/QRVM.INI" "$sources/QRVM/"
+  }
   cd "$bin"
+  install_for_twain_32
   for run in "windows_unit_tests.exe" "layer_tests_on_windows.exe --gtest_filter=-$divergences" "twain_e2e.exe"; do
     echo "=== wine64 $run"
     # shellcheck disable=SC2086
     timeout 900 "$wine" $run || status=1
   done
+  if [ -n "$twaindsm" ]; then
+    install_for_twaindsm
+    echo "=== wine64 twain2_tests.exe (TWAINDSM.DLL)"
+    timeout 900 "$wine" twain2_tests.exe || status=1
+    install_for_twain_32
+  fi
   exit $status
-' _ "$wine" "$bin" "$layer_divergences" || failed=1
+' _ "$wine" "$bin" "$layer_divergences" "$twaindsm" "$sources" || failed=1
 "$wineserver" -k 2>/dev/null || true
 
 elapsed=$(( $(date +%s) - started ))

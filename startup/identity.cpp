@@ -33,7 +33,8 @@ void InitIdentity(TW_IDENTITY *identity) {
     identity->Version.MinorNum = minorNum;
     identity->Version.Language = TWLG_USA;
     identity->Version.Country = TWCY_TAIWAN;
-    identity->SupportedGroups = DG_CONTROL | DG_IMAGE;
+    // DF_DS2: a TWAIN 2 Source Manager hands us its entry point (DAT_ENTRYPOINT).
+    identity->SupportedGroups = DG_CONTROL | DG_IMAGE | DF_DS2;
     CopyIdentityString(identity->Manufacturer, manufacturer);
     CopyIdentityString(identity->ProductName, productName);
     CopyIdentityString(identity->ProductFamily, productFamily);

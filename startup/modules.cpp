@@ -2,6 +2,7 @@
 
 #include "module_paths.h"
 #include "scan_module.h"
+#include "source_manager.h"
 
 HINSTANCE ghInstance;
 static HMODULE ghDSM;
@@ -39,6 +40,7 @@ void BindSourceManager() {
 }
 
 void FreeSourceManager() {
+    ForgetSourceManagerEntryPoint();
     if (!ghDSM) return;
     FreeLibrary(ghDSM);
     ghDSM = nullptr;

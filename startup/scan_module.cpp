@@ -51,6 +51,8 @@ ScanModuleOpsTable ScanModuleOps = kStandInOps;
 
 void BindStandInOps() { ScanModuleOps = kStandInOps; }
 
+BOOL ScanModuleScansWithoutDialog() { return ScanModuleOps.NoUItoXferImage != kStandInOps.NoUItoXferImage; }
+
 BOOL LoadScanModule(const char *path) {
     BindStandInOps();
     ghScanModule = LoadLibraryA(path);

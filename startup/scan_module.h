@@ -17,5 +17,7 @@ BOOL LoadScanModule(const char *path);
 void FreeScanModule();
 // Binds every operation to its failing stand-in.
 void BindStandInOps();
+// Whether the scan module can scan without its dialog (NoUItoXferImage).
+BOOL ScanModuleScansWithoutDialog();
 
 #endif

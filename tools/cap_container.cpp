@@ -27,9 +27,13 @@ CapItem RangeValue(const uint8_t *p, TW_UINT16 itemType) {
     return ItemAt(p, size <= 4 ? size : 4);
 }
 
+// No capability lists this many values: a count beyond it is garbage, and
+// is refused even where the block's size is not known.
+const uint32_t kMostItems = 65536;
+
 bool ReadList(const uint8_t *p, size_t blockSize, size_t listOffset, size_t itemSize, uint32_t count,
               CapAnswer *answer) {
-    if (count > (blockSize - listOffset) / itemSize) return false;
+    if (count > kMostItems || count > (blockSize - listOffset) / itemSize) return false;
     for (uint32_t i = 0; i < count; ++i) answer->items.push_back(ItemAt(p + listOffset + i * itemSize, itemSize));
     return true;
 }
@@ -132,28 +136,17 @@ size_t ItemSize(TW_UINT16 itemType) {
     }
 }
 
-bool ReadContainer(TW_UINT16 conType, HGLOBAL handle, CapAnswer *answer) {
-    if (!handle) return false;
-    size_t size = (size_t)GlobalSize(handle);
-    const uint8_t *p = static_cast<const uint8_t *>(GlobalLock(handle));
-    if (!p) return false;
-    bool ok = ReadLocked(conType, p, size, answer);
-    GlobalUnlock(handle);
-    return ok;
+bool ReadContainer(TW_UINT16 conType, const void *bytes, size_t size, CapAnswer *answer) {
+    return bytes && ReadLocked(conType, static_cast<const uint8_t *>(bytes), size, answer);
 }
 
-HGLOBAL BuildOneValue(TW_UINT16 itemType, TW_UINT32 item) {
-    if (!IsNumberType(itemType)) return nullptr;
-    HGLOBAL handle = GlobalAlloc(GHND, sizeof(TW_ONEVALUE));
-    TW_ONEVALUE *value = handle ? static_cast<TW_ONEVALUE *>(GlobalLock(handle)) : nullptr;
-    if (!value) {
-        if (handle) GlobalFree(handle);
-        return nullptr;
-    }
-    value->ItemType = itemType;
-    value->Item = item;
-    GlobalUnlock(handle);
-    return handle;
+bool WriteOneValue(void *block, TW_UINT16 itemType, TW_UINT32 item) {
+    if (!block || !IsNumberType(itemType)) return false;
+    TW_ONEVALUE value{};
+    value.ItemType = itemType;
+    value.Item = item;
+    memcpy(block, &value, sizeof value);
+    return true;
 }
 
 TW_UINT32 ItemNumber(TW_UINT16 itemType, const CapItem &item) {

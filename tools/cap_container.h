@@ -1,6 +1,8 @@
 // TWAIN capability containers as qrscan reads and builds them: the four
-// container types in global memory, items of every type. A container the
-// source hands back is checked against its block's size before it is read.
+// container types, items of every type. A container the source hands back
+// is checked against its block's size before it is read, when that size can
+// be known (global memory); a Linux pointer's is not, and its record is
+// trusted as far as it goes.
 #ifndef QR_CAP_CONTAINER_H
 #define QR_CAP_CONTAINER_H
 
@@ -28,13 +30,13 @@ struct CapAnswer {
 // Bytes of one item of `itemType`; 0 for an unknown type.
 size_t ItemSize(TW_UINT16 itemType);
 
-// Reads the container behind `handle`; FALSE for one that is malformed or
-// larger than its block.
-bool ReadContainer(TW_UINT16 conType, HGLOBAL handle, CapAnswer *answer);
+// Reads a container's `size` bytes (locked by the caller); FALSE for one
+// that is malformed or larger than its block.
+bool ReadContainer(TW_UINT16 conType, const void *bytes, size_t size, CapAnswer *answer);
 
-// A TW_ONEVALUE of `itemType` holding `item`, in a new global block the
-// caller frees; null when memory is short or the type is not a number.
-HGLOBAL BuildOneValue(TW_UINT16 itemType, TW_UINT32 item);
+// A TW_ONEVALUE of `itemType` holding `item`, written into `block`
+// (sizeof(TW_ONEVALUE) bytes); FALSE when the type is not a number.
+bool WriteOneValue(void *block, TW_UINT16 itemType, TW_UINT32 item);
 
 // An item for a person: a value name when the capability has one, a
 // fixed-point number, TRUE or FALSE, a string.

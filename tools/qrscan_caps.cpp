@@ -15,9 +15,26 @@ bool Ask(TwainSession *s, TW_UINT16 cap, TW_UINT16 msg, CapAnswer *answer) {
     request.Cap = cap;
     request.ConType = TWON_DONTCARE16;
     TW_UINT16 rc = SourceCall(s, "asking for a capability", DG_CONTROL, DAT_CAPABILITY, msg, &request);
-    bool ok = rc == TWRC_SUCCESS && ReadContainer(request.ConType, request.hContainer, answer);
-    if (rc == TWRC_SUCCESS && request.hContainer) GlobalFree(request.hContainer);
+    if (rc != TWRC_SUCCESS || !request.hContainer) return false;
+    size_t size = 0;
+    const void *bytes = LockHandle(s, request.hContainer, &size);
+    bool ok = ReadContainer(request.ConType, bytes, size, answer);
+    if (bytes) UnlockHandle(s, request.hContainer);
+    FreeHandle(s, request.hContainer);
     return ok;
+}
+
+// A TW_ONEVALUE in the memory the manager's convention asks for; null when
+// memory is short or the type is not a number.
+TW_HANDLE OneValue(TwainSession *s, TW_UINT16 itemType, TW_UINT32 item) {
+    TW_HANDLE handle = AllocHandle(s, sizeof(TW_ONEVALUE));
+    size_t size = 0;
+    void *block = handle ? LockHandle(s, handle, &size) : nullptr;
+    bool written = WriteOneValue(block, itemType, item);
+    if (block) UnlockHandle(s, handle);
+    if (written) return handle;
+    FreeHandle(s, handle);
+    return nullptr;
 }
 
 std::string ListText(TW_UINT16 cap, const CapAnswer &a) {
@@ -78,13 +95,13 @@ bool ApplyCapSetting(TwainSession *s, const CapSetting &setting, std::string *er
     TW_CAPABILITY request{};
     request.Cap = setting.cap;
     request.ConType = TWON_ONEVALUE;
-    request.hContainer = BuildOneValue(itemType, item);
+    request.hContainer = OneValue(s, itemType, item);
     if (!request.hContainer) {
         *error = "--set: no memory for the value of " + std::string(TwainCapName(setting.cap));
         return false;
     }
     TW_UINT16 rc = SourceCall(s, "setting a capability", DG_CONTROL, DAT_CAPABILITY, MSG_SET, &request);
-    GlobalFree(request.hContainer);
+    FreeHandle(s, request.hContainer);
     if (rc == TWRC_FAILURE)
         s->lastError.step = std::string("setting ") + TwainCapName(setting.cap) + " to " + setting.value;
     return rc == TWRC_SUCCESS || rc == TWRC_CHECKSTATUS;

@@ -1,6 +1,7 @@
-// The native transfer: one packed DIB in a global block that becomes ours.
-// The handle arrives in a pointer-sized slot (a 64-bit source fills all of
-// it) and is freed on every path, a cancelled transfer's too.
+// The native transfer: one packed DIB in a block that becomes ours (global
+// memory, or the Source Manager's memory on Linux: a plain pointer). The
+// handle arrives in a pointer-sized slot (a 64-bit source fills all of it)
+// and is freed on every path, a cancelled transfer's too.
 #include "bmp_file.h"
 #include "dib_image.h"
 #include "qrscan_interrupt.h"
@@ -10,23 +11,25 @@ namespace {
 
 class OwnedDib {
 public:
-    explicit OwnedDib(HGLOBAL handle) : handle_(handle) {}
+    OwnedDib(TwainSession *session, TW_HANDLE handle) : session_(session), handle_(handle) {}
     ~OwnedDib() {
         if (!handle_) return;
-        if (bytes_) GlobalUnlock(handle_);
-        GlobalFree(handle_);
+        if (bytes_) UnlockHandle(session_, handle_);
+        FreeHandle(session_, handle_);
     }
     OwnedDib(const OwnedDib &) = delete;
     OwnedDib &operator=(const OwnedDib &) = delete;
 
+    // The bitmap's bytes, and the block's size (kUnknownSize for a plain
+    // pointer: its header then says how far it goes).
     const uint8_t *Lock(size_t *size) {
-        *size = handle_ ? (size_t)GlobalSize(handle_) : 0;
-        bytes_ = handle_ ? static_cast<const uint8_t *>(GlobalLock(handle_)) : nullptr;
+        bytes_ = static_cast<const uint8_t *>(LockHandle(session_, handle_, size));
         return bytes_;
     }
 
 private:
-    HGLOBAL handle_;
+    TwainSession *session_;
+    TW_HANDLE handle_;
     const uint8_t *bytes_ = nullptr;
 };
 
@@ -45,7 +48,7 @@ int SaveDib(PageJob *job, const DibView &dib) {
 int TransferNative(PageJob *job) {
     TW_UINTPTR slot = 0;
     TW_UINT16 rc = SourceCall(job->session, "the native transfer", DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &slot);
-    OwnedDib owned(reinterpret_cast<HGLOBAL>(slot));
+    OwnedDib owned(job->session, reinterpret_cast<TW_HANDLE>(slot));
     if (rc == TWRC_CANCEL || (rc == TWRC_XFERDONE && InterruptRequested())) return QRSCAN_CANCELLED;
     if (rc == TWRC_FAILURE) return TripletFailure(job);
     if (rc != TWRC_XFERDONE) {

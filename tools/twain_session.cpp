@@ -1,12 +1,34 @@
 #include "twain_session.h"
 
+#include <stdlib.h>
 #include <string.h>
+#if !defined(_WIN32)
+#include <unistd.h>
+#endif
+
+#include <atomic>
 
 #include "twain_names.h"
 
 namespace {
 
 const char kWindowClass[] = "QrScanSession";
+
+// What the source last sent through the Source Manager's callback; taken by
+// the wait. One session per process.
+std::atomic<TW_UINT16> gCallbackMessage{MSG_NULL};
+
+TW_UINT16 TW_CALLINGSTYLE OnSourceMessage(pTW_IDENTITY, pTW_IDENTITY, TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg,
+                                          TW_MEMREF) {
+    // Only noted: a TWAIN 2 manager refuses calls to the source from inside
+    // its callback.
+    if (dg == DG_CONTROL && dat == DAT_NULL && msg != MSG_NULL) gCallbackMessage = msg;
+    return TWRC_SUCCESS;
+}
+
+bool HasManagerMemory(const TwainSession *s) {
+    return s->entryPoint.DSM_MemAllocate && s->entryPoint.DSM_MemFree && s->entryPoint.DSM_MemLock;
+}
 
 void Trace(TwainSession *s, const std::string &text) {
     if (s->trace) s->trace(text);
@@ -56,9 +78,11 @@ void AppIdentity(TW_IDENTITY *app) {
     app->Version.Language = TWLG_USA;
     app->Version.Country = TWCY_USA;
     strcpy(app->Version.Info, "qrscan 1.0");
-    app->ProtocolMajor = TWON_PROTOCOLMAJOR;
-    app->ProtocolMinor = TWON_PROTOCOLMINOR;
-    app->SupportedGroups = DG_CONTROL | DG_IMAGE;
+    // A TWAIN 2.4 application: DF_APP2 asks a TWAIN 2 manager for its entry
+    // point and callbacks; a 1.x manager ignores both.
+    app->ProtocolMajor = 2;
+    app->ProtocolMinor = 4;
+    app->SupportedGroups = DG_CONTROL | DG_IMAGE | DF_APP2;
     strcpy(app->Manufacturer, "QR Imaging");
     strcpy(app->ProductFamily, "QR Tools");
     strcpy(app->ProductName, "qrscan");
@@ -70,18 +94,40 @@ bool IsTimeUp(DWORD start, int timeoutSeconds) {
 
 }  // namespace
 
-bool LoadManager(TwainSession *s) {
-    AppIdentity(&s->app);
+std::string ManagerPath(std::string *why) {
+    const char *chosen = getenv("QR_TWAIN_DSM");
+    if (chosen && *chosen) {
+        *why = "chosen with QR_TWAIN_DSM";
+        return chosen;
+    }
+#if !defined(_WIN32)
+    static const char kInstalled[] = "/usr/local/lib/libtwaindsm.so";
+    if (access(kInstalled, F_OK) == 0) {
+        *why = "the TWAIN Working Group's, installed";
+        return kInstalled;
+    }
+#endif
     char folder[MAX_PATH];
     UINT folderLength = GetWindowsDirectoryA(folder, sizeof folder);
     std::string path;
     if (folderLength > 0 && folderLength < sizeof folder) path = std::string(folder) + QR_PATH_SEPARATOR;
-    path += "TWAIN_32.DLL";
+#if defined(_WIN32)
+    *why = "the Windows directory's";
+#else
+    *why = "QRVM's stand-in: /usr/local/lib/libtwaindsm.so is not installed";
+#endif
+    return path + "TWAIN_32.DLL";
+}
+
+bool LoadManager(TwainSession *s) {
+    AppIdentity(&s->app);
+    std::string why;
+    std::string path = ManagerPath(&why);
     s->dsmLibrary = LoadLibraryA(path.c_str());
 #if defined(_WIN32)
     // Where the Windows directory holds no copy, the system's search path
     // may still find the manager (Wine keeps its own in system32).
-    if (!s->dsmLibrary) s->dsmLibrary = LoadLibraryA("TWAIN_32.DLL");
+    if (!s->dsmLibrary && !getenv("QR_TWAIN_DSM")) s->dsmLibrary = LoadLibraryA("TWAIN_32.DLL");
 #endif
     if (s->dsmLibrary)
         s->dsmEntry = reinterpret_cast<DSMENTRYPROC>(
@@ -89,7 +135,8 @@ bool LoadManager(TwainSession *s) {
     if (s->dsmEntry) {
         char loaded[MAX_PATH];
         DWORD length = GetModuleFileNameA(s->dsmLibrary, loaded, sizeof loaded);
-        if (s->verbose) Trace(s, "loaded the Source Manager " + (length ? std::string(loaded, length) : path));
+        s->dsmPath = length && length < sizeof loaded ? std::string(loaded, length) : path;
+        if (s->verbose) Trace(s, "Source Manager: " + s->dsmPath + " (" + why + ")");
         return true;
     }
     s->lastError.step = "loading the Source Manager " + path;
@@ -114,6 +161,16 @@ bool CreateSessionWindow(TwainSession *s) {
 TW_UINT16 OpenManager(TwainSession *s) {
     TW_UINT16 rc = Call(s, "opening the Source Manager", nullptr, DG_CONTROL, DAT_PARENT, MSG_OPENDSM, &s->window);
     s->managerOpen = rc == TWRC_SUCCESS;
+    if (!s->managerOpen || !(s->app.SupportedGroups & DF_DSM2)) return rc;
+    // A TWAIN 2 manager: its memory functions serve every handle from now on.
+    TW_ENTRYPOINT entryPoint{};
+    entryPoint.Size = sizeof entryPoint;
+    if (Call(s, "asking for the Source Manager's entry point", nullptr, DG_CONTROL, DAT_ENTRYPOINT, MSG_GET,
+             &entryPoint) == TWRC_SUCCESS)
+        s->entryPoint = entryPoint;
+    if (s->verbose)
+        Trace(s, HasManagerMemory(s) ? "handles are the Source Manager's memory (DSM_MemAllocate)"
+                                     : "handles are global memory");
     return rc;
 }
 
@@ -145,10 +202,18 @@ TW_UINT16 SelectSource(TwainSession *s, const std::string &name) {
 TW_UINT16 OpenSource(TwainSession *s) {
     TW_UINT16 rc = Call(s, "opening the data source", nullptr, DG_CONTROL, DAT_IDENTITY, MSG_OPENDS, &s->source);
     s->sourceOpen = rc == TWRC_SUCCESS;
+    if (!s->sourceOpen || !(s->app.SupportedGroups & DF_DSM2)) return rc;
+    TW_CALLBACK callback{};
+    callback.CallBackProc = reinterpret_cast<TW_MEMREF>(OnSourceMessage);
+    s->callbacks = Call(s, "registering for the source's messages", &s->source, DG_CONTROL, DAT_CALLBACK,
+                        MSG_REGISTER_CALLBACK, &callback) == TWRC_SUCCESS;
+    if (s->verbose)
+        Trace(s, s->callbacks ? "the source's messages come by callback" : "the source's messages come with events");
     return rc;
 }
 
 TW_UINT16 EnableSource(TwainSession *s, bool showUI) {
+    gCallbackMessage = MSG_NULL;  // the source may announce inside the call
     TW_USERINTERFACE ui{};
     ui.ShowUI = showUI ? TRUE : FALSE;
     ui.ModalUI = FALSE;
@@ -165,12 +230,33 @@ TW_UINT16 SourceCall(TwainSession *s, const char *step, TW_UINT32 dg, TW_UINT16 
     return Call(s, step, &s->source, dg, dat, msg, data);
 }
 
+// Events go to the source unless its messages come by callback on Linux,
+// where applications offer none.
+static bool OffersEvents(const TwainSession *s) {
+#if defined(_WIN32)
+    (void)s;
+    return true;
+#else
+    return !s->callbacks;
+#endif
+}
+
 TW_UINT16 WaitForSourceMessage(TwainSession *s, int timeoutSeconds, const std::function<bool()> &stop) {
     DWORD start = GetTickCount();
     while (!IsTimeUp(start, timeoutSeconds) && !(stop && stop())) {
+        TW_UINT16 called = gCallbackMessage.exchange(MSG_NULL);
+        if (called != MSG_NULL) {
+            if (s->tracing) Trace(s, std::string("DG_CONTROL DAT_NULL ") + TwainMSGName(called) + " (callback)");
+            return called;
+        }
         MSG message;
         if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
             Sleep(5);
+            continue;
+        }
+        if (!OffersEvents(s)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
             continue;
         }
         TW_EVENT event{};
@@ -191,6 +277,45 @@ TW_UINT16 WaitForSourceMessage(TwainSession *s, int timeoutSeconds, const std::f
         DispatchMessageA(&message);
     }
     return MSG_NULL;
+}
+
+TW_HANDLE AllocHandle(TwainSession *s, size_t bytes) {
+    if (!HasManagerMemory(s)) return GlobalAlloc(GHND, bytes);
+    if (bytes > 0xFFFFFFFFu) return nullptr;
+    TW_HANDLE handle = s->entryPoint.DSM_MemAllocate((TW_UINT32)bytes);
+    // Zero-filled as GHND's: the Working Group's manager does so already,
+    // another might not.
+    void *data = handle ? s->entryPoint.DSM_MemLock(handle) : nullptr;
+    if (data) memset(data, 0, bytes);
+    if (data && s->entryPoint.DSM_MemUnlock) s->entryPoint.DSM_MemUnlock(handle);
+    return handle;
+}
+
+void *LockHandle(TwainSession *s, TW_HANDLE handle, size_t *size) {
+    *size = 0;
+    if (!handle) return nullptr;
+    if (!HasManagerMemory(s)) {
+        *size = GlobalSize(handle);
+        return *size ? GlobalLock(handle) : nullptr;
+    }
+#if defined(_WIN32)
+    *size = GlobalSize(handle);  // the manager's memory is global memory here
+#else
+    *size = kUnknownSize;
+#endif
+    return s->entryPoint.DSM_MemLock(handle);
+}
+
+void UnlockHandle(TwainSession *s, TW_HANDLE handle) {
+    if (!handle) return;
+    if (!HasManagerMemory(s)) GlobalUnlock(handle);
+    else if (s->entryPoint.DSM_MemUnlock) s->entryPoint.DSM_MemUnlock(handle);
+}
+
+void FreeHandle(TwainSession *s, TW_HANDLE handle) {
+    if (!handle) return;
+    if (!HasManagerMemory(s)) GlobalFree(handle);
+    else s->entryPoint.DSM_MemFree(handle);
 }
 
 TW_UINT16 GetImageInfo(TwainSession *s, TW_IMAGEINFO *info) {
@@ -250,5 +375,7 @@ bool EndSession(TwainSession *s) {
     if (s->dsmLibrary) FreeLibrary(s->dsmLibrary);
     s->dsmLibrary = nullptr;
     s->dsmEntry = nullptr;
+    s->entryPoint = TW_ENTRYPOINT{};
+    s->callbacks = false;
     return ok;
 }

@@ -2,6 +2,13 @@
 // every triplet qrscan sends goes through SourceCall or the manager's call,
 // which keep the return code and, for a failure, the condition code fetched
 // with DAT_STATUS.
+//
+// qrscan is a TWAIN 2 application (DF_APP2). With a TWAIN 2 Source Manager
+// it takes the manager's memory functions (DAT_ENTRYPOINT) for every handle
+// that crosses to the source, and hears of the source's messages through a
+// registered callback; on Linux it then offers no events (MSG_PROCESSEVENT),
+// as Linux applications do not. With a TWAIN 1.x manager handles are global
+// memory and messages come with the events it offers.
 #ifndef QR_TWAIN_SESSION_H
 #define QR_TWAIN_SESSION_H
 
@@ -21,6 +28,9 @@ struct TwainError {
 struct TwainSession {
     HMODULE dsmLibrary = nullptr;
     DSMENTRYPROC dsmEntry = nullptr;
+    std::string dsmPath;       // the Source Manager's file
+    TW_ENTRYPOINT entryPoint{};  // from a TWAIN 2 manager; Size 0 otherwise
+    bool callbacks = false;    // the source's messages come by callback
     HWND window = nullptr;
     TW_IDENTITY app{};
     TW_IDENTITY source{};
@@ -35,7 +45,12 @@ struct TwainSession {
     std::function<void(const std::string &)> trace;
 };
 
-// Loads TWAIN_32.DLL from the Windows directory; FALSE with lastError.step set.
+// The Source Manager qrscan loads: $QR_TWAIN_DSM when set; on Linux the
+// TWAIN Working Group's /usr/local/lib/libtwaindsm.so when it is installed
+// (where Linux applications find it); else TWAIN_32.DLL of the Windows
+// directory (on Linux our stand-in, beside libqrplatform.so or in $WINDIR).
+std::string ManagerPath(std::string *why);
+// Loads it; FALSE with lastError.step set.
 bool LoadManager(TwainSession *s);
 // The hidden window whose handle the manager is opened with.
 bool CreateSessionWindow(TwainSession *s);
@@ -59,6 +74,16 @@ TW_UINT16 SourceCall(TwainSession *s, const char *step, TW_UINT32 dg, TW_UINT16 
 // sends a message (MSG_XFERREADY, MSG_CLOSEDSREQ); MSG_NULL on timeout, or
 // as soon as `stop` returns true.
 TW_UINT16 WaitForSourceMessage(TwainSession *s, int timeoutSeconds, const std::function<bool()> &stop);
+
+// Memory for handles that cross to the source, in the manager's convention:
+// its DSM_Mem functions when it gave them, else global memory. Allocated
+// zero-filled. LockHandle gives the size when it can be known, else
+// kUnknownSize (a Linux pointer: the record's own sizes are all there is).
+const size_t kUnknownSize = (size_t)-1;
+TW_HANDLE AllocHandle(TwainSession *s, size_t bytes);
+void *LockHandle(TwainSession *s, TW_HANDLE handle, size_t *size);
+void UnlockHandle(TwainSession *s, TW_HANDLE handle);
+void FreeHandle(TwainSession *s, TW_HANDLE handle);
 
 TW_UINT16 GetImageInfo(TwainSession *s, TW_IMAGEINFO *info);
 // MSG_ENDXFER: the image is done with; *count is what the source has left.

@@ -3,6 +3,7 @@
 #include "afx.h"
 #include "dib.h"
 #include "native_xfer.h"
+#include "startup/boundary_memory.h"
 
 #include <string.h>
 
@@ -47,18 +48,19 @@ static TW_INT16 WriteLockedBitmap(HFILE file, const TW_UINT8 *bitmap) {
 }
 
 TW_INT16 WriteBmpFile(HFILE file) {
-    HGLOBAL dib = nullptr;
+    TW_HANDLE dib = nullptr;
     TW_INT16 status = BitmapOfQueue(&dib);
     if (status != XFER_DONE) {
         AfxMessageBox("Error!\n OpenDIB Failure");
-        if (dib) GlobalFree(dib);
+        FreeBoundary(dib);
         if (status != XFER_CANCELLED) status = XFER_FAILED;
         return status;
     }
     // The file is the bitmap's only consumer: it goes once written.
-    const TW_UINT8 *bitmap = static_cast<const TW_UINT8 *>(GlobalLock(dib));
+    size_t size = 0;
+    const TW_UINT8 *bitmap = static_cast<const TW_UINT8 *>(LockBoundary(dib, &size));
     status = bitmap ? WriteLockedBitmap(file, bitmap) : XFER_FAILED;
-    if (bitmap) GlobalUnlock(dib);
-    GlobalFree(dib);
+    if (bitmap) UnlockBoundary(dib);
+    FreeBoundary(dib);
     return status;
 }

@@ -4,28 +4,42 @@
 #include "dib.h"
 #include "image/direct_image.h"
 #include "image/image_reader.h"
+#include "startup/boundary_memory.h"
 
-// The header block grown to the whole bitmap, zero-filled; null (the header
-// block freed) when it cannot grow.
-static HGLOBAL GrowToFullSize(HGLOBAL dib, BITMAPINFOHEADER *header) {
-    ReadDibBitmapInfo(dib, header);
-    size_t total = DibTotalSize(*header);
-    HGLOBAL grown = total ? GlobalReAlloc(dib, total, GMEM_MOVEABLE | GMEM_ZEROINIT) : nullptr;
-    if (!grown) {
-        GlobalFree(dib);
-        AfxMessageBox("ReAlloc failed.");
-    }
-    return grown;
-}
+#include <string.h>
 
-// The empty bitmap of the image's size: header, palette, zeroed rows.
-static HGLOBAL EmptyBitmap(BITMAPINFOHEADER *header) {
-    HGLOBAL dib = BuildDibHeader();
-    if (!dib) {
+// The header block's header and palette at the front of a new bitmap of the
+// whole image's size, its rows zeroed, in the memory the application
+// receives; locked. Null (with the message the source has always shown)
+// when the bitmap cannot be had.
+static TW_UINT8 *EmptyBitmap(TW_HANDLE *bitmap, BITMAPINFOHEADER *header) {
+    *bitmap = nullptr;
+    HGLOBAL front = BuildDibHeader();
+    if (!front) {
         AfxMessageBox("ReadDibBitmapInfo Error");
         return nullptr;
     }
-    return GrowToFullSize(dib, header);
+    ReadDibBitmapInfo(front, header);
+    size_t total = DibTotalSize(*header);
+    size_t frontBytes = header->biSize + PaletteSize(*header);
+    *bitmap = total ? AllocBoundary(total) : nullptr;
+    size_t size = 0;
+    TW_UINT8 *data = *bitmap ? static_cast<TW_UINT8 *>(LockBoundary(*bitmap, &size)) : nullptr;
+    const void *frontData = data ? GlobalLock(front) : nullptr;
+    if (frontData) {
+        memcpy(data, frontData, frontBytes);
+        memset(data + frontBytes, 0, total - frontBytes);
+        GlobalUnlock(front);
+    }
+    GlobalFree(front);
+    if (!frontData) {
+        if (data) UnlockBoundary(*bitmap);
+        FreeBoundary(*bitmap);
+        *bitmap = nullptr;
+        AfxMessageBox("ReAlloc failed.");
+        return nullptr;
+    }
+    return data;
 }
 
 // Rows go into the bitmap bottom-up: the first row read is the last in
@@ -39,34 +53,41 @@ static TW_INT16 FillRows(const BITMAPINFOHEADER &header, TW_UINT8 *pixels) {
     return status;
 }
 
-TW_INT16 BitmapOfQueue(HGLOBAL *dib) {
+TW_INT16 BitmapOfQueue(TW_HANDLE *dib) {
     *dib = nullptr;
     if (gImage.outcome == ImageOutcome::ReceptionFailed) return StoppedReception(false);
     // Made before reading begins: a bitmap that cannot be had leaves the image whole.
     BITMAPINFOHEADER header;
-    HGLOBAL bitmap = EmptyBitmap(&header);
-    TW_UINT8 *base = bitmap ? static_cast<TW_UINT8 *>(GlobalLock(bitmap)) : nullptr;
-    if (!base) {
-        if (bitmap) GlobalFree(bitmap);
-        return XFER_FAILED;
-    }
+    TW_UINT8 *base = EmptyBitmap(dib, &header);
+    if (!base) return XFER_FAILED;
     TW_INT16 status = FillRows(header, base + header.biSize + PaletteSize(header));
-    GlobalUnlock(bitmap);
-    *dib = bitmap;
+    UnlockBoundary(*dib);
     return status;
 }
 
-TW_INT16 NativeXfer(HGLOBAL *dib) {
+// The scan module's own bitmap, in our global memory, handed over in the
+// application's.
+static TW_INT16 ScanModuleBitmap(TW_HANDLE *dib) {
     HGLOBAL bitmap = nullptr;
-    TW_INT16 status = XFER_FAILED;
-    if (gImage.where == ImageWhere::ScanModule) status = DirectBitmap(&bitmap);
-    else if (IsQueued(gImage)) status = BitmapOfQueue(&bitmap);
+    TW_INT16 status = DirectBitmap(&bitmap);
+    if (status != XFER_DONE) {
+        if (bitmap) GlobalFree(bitmap);
+        return status;
+    }
+    *dib = HandOverBitmap(bitmap);
+    return *dib ? XFER_DONE : XFER_NO_MEMORY;
+}
+
+TW_INT16 NativeXfer(TW_HANDLE *dib) {
+    *dib = nullptr;
+    if (gImage.where == ImageWhere::ScanModule) return ScanModuleBitmap(dib);
+    if (!IsQueued(gImage)) return XFER_FAILED;
+    TW_INT16 status = BitmapOfQueue(dib);
     // Only a complete bitmap becomes the application's; a partial or failed
     // one would be memory nobody frees.
-    if (status != XFER_DONE && bitmap) {
-        GlobalFree(bitmap);
-        bitmap = nullptr;
+    if (status != XFER_DONE && *dib) {
+        FreeBoundary(*dib);
+        *dib = nullptr;
     }
-    *dib = bitmap;
     return status;
 }

@@ -8,13 +8,14 @@
 #include "image/current_image.h"
 #include "win32.h"
 
-// The bitmap of the current image: XFER_DONE with *dib the whole bitmap;
-// any other status with *dib null.
-TW_INT16 NativeXfer(HGLOBAL *dib);
+// The bitmap of the current image, in the memory the application receives
+// (boundary_memory.h): XFER_DONE with *dib the whole bitmap; any other status
+// with *dib null.
+TW_INT16 NativeXfer(TW_HANDLE *dib);
 
-// The bitmap of the queued image, read whole; consumed whatever way it ends
-// once reading began. *dib may hold a part bitmap after a failure: the
-// caller frees it.
-TW_INT16 BitmapOfQueue(HGLOBAL *dib);
+// The bitmap of the queued image, read whole into that memory; the image is
+// consumed whatever way it ends once reading began. *dib may hold a part
+// bitmap after a failure: the caller frees it (FreeBoundary).
+TW_INT16 BitmapOfQueue(TW_HANDLE *dib);
 
 #endif

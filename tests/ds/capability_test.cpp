@@ -259,6 +259,17 @@ TEST_F(Capabilities, ContainerBytesAreTheStandardLayouts) {
     EXPECT_EQ(control.U32(10), 8u);
 }
 
+TEST_F(Capabilities, UIControllableIsAFactOfTheScanModule) {
+    for (TW_UINT16 msg : {MSG_GET, MSG_GETCURRENT, MSG_GETDEFAULT}) {
+        Answer a = Ask(CAP_UICONTROLLABLE, msg);
+        EXPECT_EQ(a.conType, TWON_ONEVALUE);
+        EXPECT_EQ(a.itemType, TWTY_BOOL);
+        EXPECT_EQ(a.item(), (TW_UINT32)TRUE);
+    }
+    EXPECT_EQ(SetOne(CAP_UICONTROLLABLE, TWTY_BOOL, FALSE), TWRC_FAILURE);
+    EXPECT_EQ(Ask(CAP_UICONTROLLABLE, MSG_RESET).rc, TWRC_FAILURE);
+}
+
 TEST_F(Capabilities, StringAnswersCarryTheResourceTexts) {
     OpenSource();
     Answer author = Ask(CAP_AUTHOR, MSG_GET);

@@ -100,6 +100,7 @@ SM_EXPORT int SetDefValue(ScanSettings *settings) {
 SM_EXPORT HWND OpenSMUI(HWND parent) {
     Log("OpenSMUI");
     gState.uiParent = parent;
+    if (gState.openUIAnnounces && gpReadytoScan) gpReadytoScan(gState.announceFlag);
     if (gState.openUIFails) return nullptr;
     gState.uiWindow = CreateWindowExA(0, "STATIC", "Fake Scan", WS_POPUP | WS_VISIBLE, 0, 0, 100, 50, nullptr,
                                       nullptr, nullptr, nullptr);

@@ -16,6 +16,7 @@ struct FakeScanModuleState {
     int feederPaperResult;      // ConnectScanner(1)
     ScanSettings defaults;      // what GetDefValue reports
     BOOL openUIFails;           // OpenSMUI answers 0
+    BOOL openUIAnnounces;       // OpenSMUI calls ReadytoScan(announceFlag) as the dialog opens
     int noUIResult;             // NoUItoXferImage's result
     BOOL noUIAnnounces;         // NoUItoXferImage calls ReadytoScan first
     TW_UINT32 announceFlag;     // the flag it passes

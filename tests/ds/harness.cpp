@@ -18,6 +18,12 @@ static Proc Bind(HMODULE module, const char *name) {
     return reinterpret_cast<Proc>(reinterpret_cast<void (*)(void)>(GetProcAddress(module, name)));
 }
 
+// The Source Manager's memory: fixed global blocks are plain pointers.
+static TW_HANDLE TW_CALLINGSTYLE ManagerAllocate(TW_UINT32 size) { return GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, size); }
+static void TW_CALLINGSTYLE ManagerFree(TW_HANDLE handle) { GlobalFree(handle); }
+static TW_MEMREF TW_CALLINGSTYLE ManagerLock(TW_HANDLE handle) { return handle; }
+static void TW_CALLINGSTYLE ManagerUnlock(TW_HANDLE) {}
+
 void DataSourceTest::SetUp() {
     char pattern[] = "/tmp/qrvm-ds-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
@@ -109,6 +115,15 @@ void DataSourceTest::LoadSource() {
     ASSERT_NE(dsEntry_, nullptr);
     ASSERT_NE(readytoScan_, nullptr);
     ASSERT_NE(readytoCloseSM_, nullptr);
+    if (twain2Manager_) {
+        ASSERT_EQ(SendEntryPoint(), TWRC_SUCCESS);
+    }
+}
+
+TW_UINT16 DataSourceTest::SendEntryPoint() {
+    TW_ENTRYPOINT entryPoint{sizeof(TW_ENTRYPOINT), Bind<DSMENTRYPROC>(dsm_, "DSM_Entry"), ManagerAllocate,
+                             ManagerFree, ManagerLock, ManagerUnlock};
+    return Call(DG_CONTROL, DAT_ENTRYPOINT, MSG_SET, &entryPoint);
 }
 
 void DataSourceTest::UnloadSource() {
@@ -133,6 +148,9 @@ void DataSourceTest::Open() {
     ASSERT_EQ(Call(DG_CONTROL, DAT_IDENTITY, MSG_GET, &assigned), TWRC_SUCCESS);
     assigned.Id = 42;  // what the Source Manager gives us
     identity_ = assigned;
+    if (twain2Manager_) {
+        ASSERT_EQ(SendEntryPoint(), TWRC_SUCCESS);
+    }
     ASSERT_EQ(Call(DG_CONTROL, DAT_IDENTITY, MSG_OPENDS, &assigned), TWRC_SUCCESS);
 }
 

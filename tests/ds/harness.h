@@ -3,6 +3,13 @@
 // the process as it found it: each global block and heap block made during
 // the test freed (by the data source, or by the test for what was handed to
 // it as the application), and the temporary folder empty.
+//
+// The harness plays a TWAIN 2 Source Manager unless a test says otherwise:
+// at load and before each open it hands the source its entry point (the
+// fake's DSM_Entry) and memory functions (DAT_ENTRYPOINT). Its memory is
+// fixed global blocks, whose handles are plain pointers as on Linux and which
+// the layer counts, sizes and can fail; what the source hands over is read
+// and freed with GlobalLock, GlobalSize and GlobalFree as before.
 #ifndef QR_TESTS_DS_HARNESS_H
 #define QR_TESTS_DS_HARNESS_H
 
@@ -41,6 +48,8 @@ protected:
     void ResetScanModule();
     void LoadSource();
     void UnloadSource();
+    // DAT_ENTRYPOINT MSG_SET as a TWAIN 2 Source Manager sends it.
+    TW_UINT16 SendEntryPoint();
 
     TW_UINT16 Call(TW_UINT32 DG, TW_UINT16 DAT, TW_UINT16 MSG, void *data);
     // The condition code DAT_STATUS reports (and clears).
@@ -71,6 +80,8 @@ protected:
     FakeSourceManagerState *dsm = nullptr;
     TW_IDENTITY app_{};
     TW_IDENTITY identity_{};  // ours as the Source Manager assigns it
+    // False: a TWAIN 1.x Source Manager, which never sends DAT_ENTRYPOINT.
+    bool twain2Manager_ = true;
 
 private:
     void ExpectProcessAsFound();

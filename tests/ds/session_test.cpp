@@ -128,6 +128,32 @@ TEST_F(Session, DialogThatCannotOpenIsLowMemoryIn400) {
     EXPECT_EQ(ProbeState(), 400);
 }
 
+// A dialog nobody can see scans as it opens: the image is heard and the
+// enable ends in state 6; one that then fails to open takes it back.
+TEST_F(Session, DialogThatScansAsItOpensIsHeard) {
+    Open();
+    sm_->openUIAnnounces = TRUE;
+    sm_->announceFlag = 0;
+    ASSERT_EQ(Enable(true), TWRC_SUCCESS);
+    EXPECT_EQ(dsm->lastMSG, MSG_XFERREADY);
+    EXPECT_EQ(ProbeState(), 600);
+    TW_PENDINGXFERS pending{};
+    ASSERT_EQ(Call(DG_CONTROL, DAT_PENDINGXFERS, MSG_RESET, &pending), TWRC_SUCCESS);
+    TW_USERINTERFACE ui{};
+    ASSERT_EQ(Call(DG_CONTROL, DAT_USERINTERFACE, MSG_DISABLEDS, &ui), TWRC_SUCCESS);
+    ASSERT_EQ(Call(DG_CONTROL, DAT_IDENTITY, MSG_CLOSEDS, &identity_), TWRC_SUCCESS);
+
+    Open();
+    sm_->openUIFails = TRUE;
+    EXPECT_EQ(Enable(true), TWRC_FAILURE);
+    EXPECT_EQ(Status(), TWCC_LOWMEMORY);
+    EXPECT_EQ(ProbeState(), 400);
+    sm_->openUIFails = FALSE;
+    sm_->openUIAnnounces = FALSE;
+    ASSERT_EQ(Enable(true), TWRC_SUCCESS);
+    EXPECT_EQ(ProbeState(), 500);
+}
+
 TEST_F(Session, EnableWhenEnabledIsRefusedYetSendsTheSettings) {
     Open();
     ASSERT_EQ(Enable(true), TWRC_SUCCESS);
@@ -348,6 +374,7 @@ TEST_F(Session, CloseDropsAnAnnouncedImage) {
 
 TEST_F(Session, AnnouncementWithoutSourceManagerChangesStateOnly) {
     UnloadSource();
+    twain2Manager_ = false;
     unsetenv("WINDIR");
     setenv("WINDIR", (folder_ + "/nowhere").c_str(), 1);
     LoadSource();

@@ -30,7 +30,7 @@ TEST_F(Startup, IdentityCarriesWhatTheScanModuleReports) {
     EXPECT_STREQ(identity.Version.Info, "Fake 2.7");
     EXPECT_EQ(identity.ProtocolMajor, 1);
     EXPECT_EQ(identity.ProtocolMinor, 5);
-    EXPECT_EQ(+identity.SupportedGroups, (TW_UINT32)(DG_CONTROL | DG_IMAGE));
+    EXPECT_EQ(+identity.SupportedGroups, (TW_UINT32)(DG_CONTROL | DG_IMAGE | DF_DS2));
     EXPECT_STREQ(identity.Manufacturer, "Test Maker");
     EXPECT_STREQ(identity.ProductFamily, "Fake Family");
     EXPECT_STREQ(identity.ProductName, "Fake Flatbed");
@@ -87,6 +87,11 @@ TEST_F(Startup, MissingOperationsFailCleanly) {
     UseScanModule(ScanModuleKind::Partial);  // no OpenSMUI, NoUItoXferImage, CloseSMUI
     LoadSource();
     Open();
+    // It cannot scan without a dialog, and says so.
+    TW_CAPABILITY cap{CAP_UICONTROLLABLE, TWON_DONTCARE16, nullptr};
+    ASSERT_EQ(Call(DG_CONTROL, DAT_CAPABILITY, MSG_GET, &cap), TWRC_SUCCESS);
+    EXPECT_EQ(+static_cast<TW_ONEVALUE *>(cap.hContainer)->Item, (TW_UINT32)FALSE);
+    GlobalFree(cap.hContainer);
     EXPECT_EQ(Enable(true), TWRC_FAILURE);
     EXPECT_EQ(Status(), TWCC_LOWMEMORY);
     EXPECT_EQ(Enable(false), TWRC_FAILURE);

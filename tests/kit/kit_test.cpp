@@ -65,13 +65,13 @@ TEST_F(KitModule, BitmapReachesTheApplication) {
     OpenAndScan();
     TW_HANDLE dib = nullptr;
     ASSERT_EQ(Call(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &dib), TWRC_XFERDONE);
-    const BYTE *bitmap = static_cast<const BYTE *>(GlobalLock(dib));
+    // On Linux the bitmap is a plain pointer, which the application frees.
+    const BYTE *bitmap = static_cast<const BYTE *>(dib);
     ASSERT_NE(bitmap, nullptr);
     const BYTE *pixels = bitmap + 40 + 1024;
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 16; ++x) EXPECT_EQ(pixels[(7 - y) * 16 + x], 16 * y + x);
-    GlobalUnlock(dib);
-    GlobalFree(dib);
+    free(dib);
     TW_PENDINGXFERS pending{};
     EXPECT_EQ(Call(DG_CONTROL, DAT_PENDINGXFERS, MSG_ENDXFER, &pending), TWRC_SUCCESS);
     EXPECT_EQ(pending.Count, 0);

@@ -26,7 +26,7 @@ TEST_F(ScanModuleTest, AnnouncementFallsBackOnTheLoadedDataSource) {
 }
 
 TEST_F(ScanModuleTest, CallbacksComeFromTheModuleThatCalls) {
-    ASSERT_NO_FATAL_FAILURE(Load());
+    ASSERT_NO_FATAL_FAILURE(Load("AutoScan=0\n"));
     ASSERT_NO_FATAL_FAILURE(LoadHost());
     HMODULE other = LoadLibraryA(QR_OTHER_HOST_PATH);
     ASSERT_NE(other, nullptr);
@@ -45,7 +45,7 @@ TEST_F(ScanModuleTest, CallbacksComeFromTheModuleThatCalls) {
 }
 
 TEST_F(ScanModuleTest, DialogScanAnnouncesAndCloseAsksToClose) {
-    ASSERT_NO_FATAL_FAILURE(Load("Pages=2\n"));
+    ASSERT_NO_FATAL_FAILURE(Load("Pages=2\nAutoScan=0\n"));
     ASSERT_NO_FATAL_FAILURE(LoadHost());
     HWND dialog = ops_.OpenSMUI(nullptr);
     ASSERT_NE(dialog, nullptr);
@@ -66,4 +66,21 @@ TEST_F(ScanModuleTest, DialogScanAnnouncesAndCloseAsksToClose) {
     ops_.CloseSMUI();
     EXPECT_FALSE(IsWindow(dialog));
     ops_.CloseSMUI();  // a second close is harmless
+}
+
+// On Linux nobody can see the dialog, so by default it scans each time it is
+// shown: the first open, and every later show after a hide.
+TEST_F(ScanModuleTest, UnseenDialogScansWheneverItIsShown) {
+    ASSERT_NO_FATAL_FAILURE(Load("Pages=2\n"));
+    ASSERT_NO_FATAL_FAILURE(LoadHost());
+    HWND dialog = ops_.OpenSMUI(nullptr);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(HostScans(), 1);
+    EXPECT_EQ(ops_.CheckScanJob(), 2);
+    ShowWindow(dialog, SW_SHOW);
+    EXPECT_EQ(HostScans(), 1) << "already shown";
+    ShowWindow(dialog, SW_HIDE);
+    ShowWindow(dialog, SW_SHOW);
+    EXPECT_EQ(HostScans(), 2);
+    ops_.CloseSMUI();
 }

@@ -323,7 +323,7 @@ CASES["CtrlCDuringASpooledTransfer"] = {
     "args": ["-p", "--trace", "-x", "memory", "-o", "big.tif"], "exit": 3, "files": [], "absent": ["big.tif"],
     "output": r"DAT_IMAGEMEMXFER MSG_GET -> TWRC_CANCEL.*page 1 was cancelled"}
 CASES["CtrlCWhileWaitingForTheUser"] = {
-    "sheet": scan(*SMALL), "signal_after": r"Groups:", "args": ["--ui", "-o", "out.bmp"], "exit": 3,
+    "sheet": scan(*SMALL, AutoScan=0), "signal_after": r"Groups:", "args": ["--ui", "-o", "out.bmp"], "exit": 3,
     "files": [], "absent": ["out.bmp"], "output": r"cancelled before an image was ready"}
 
 
@@ -339,7 +339,9 @@ def prepare(work, sheet, bin_dir):
     with open(os.path.join(sources, "QRVM.INI"), "w") as ini:
         ini.write("[Scanner]\nScanDll=qvsmod.dll\n[Simulator]\n")
         ini.writelines(f"{key}={value}\n" for key, value in sheet["ini"].items())
-    env = dict(os.environ, WINDIR=bin_dir, QR_TWAIN_SOURCES=sources, TMPDIR=temp, QR_NO_TERMINAL_PROGRESS="1")
+    # The stand-in Source Manager, whatever else is installed.
+    env = dict(os.environ, WINDIR=bin_dir, QR_TWAIN_DSM=os.path.join(bin_dir, "TWAIN_32.DLL"),
+               QR_TWAIN_SOURCES=sources, TMPDIR=temp, QR_NO_TERMINAL_PROGRESS="1")
     env.pop("QR_DSM_LOG", None)
     return env, temp
 

@@ -16,6 +16,14 @@ HGLOBAL Block(const void *bytes, size_t size) {
     return handle;
 }
 
+// Reads a container in global memory, locked as an application does.
+bool Read(TW_UINT16 conType, HGLOBAL handle, CapAnswer *answer) {
+    const void *bytes = handle ? GlobalLock(handle) : nullptr;
+    bool ok = ReadContainer(conType, bytes, handle ? GlobalSize(handle) : 0, answer);
+    if (bytes) GlobalUnlock(handle);
+    return ok;
+}
+
 TW_UINT32 Parse(TW_UINT16 cap, TW_UINT16 type, const char *text, bool *ok) {
     TW_UINT32 item = 0xDEADBEEF;
     *ok = ParseItem(cap, type, text, &item);
@@ -74,7 +82,7 @@ TEST(CapContainer, EnumerationWithItsCurrentAndDefault) {
 #pragma pack(pop)
     HGLOBAL handle = Block(&e, sizeof e);
     CapAnswer answer;
-    ASSERT_TRUE(ReadContainer(TWON_ENUMERATION, handle, &answer));
+    ASSERT_TRUE(Read(TWON_ENUMERATION, handle, &answer));
     ASSERT_EQ(answer.items.size(), 3u);
     EXPECT_EQ(ItemNumber(TWTY_UINT16, answer.current), (TW_UINT32)TWPT_RGB);
     EXPECT_EQ(ItemNumber(TWTY_UINT16, answer.fallback), (TW_UINT32)TWPT_GRAY);
@@ -91,28 +99,27 @@ TEST(CapContainer, ContainersLargerThanTheirBlockAreRefused) {
 #pragma pack(pop)
     HGLOBAL handle = Block(&e, sizeof e);
     CapAnswer answer;
-    EXPECT_FALSE(ReadContainer(TWON_ENUMERATION, handle, &answer)) << "a million items in 18 bytes";
+    EXPECT_FALSE(Read(TWON_ENUMERATION, handle, &answer)) << "a million items in 18 bytes";
     GlobalFree(handle);
 
     const uint8_t oneValue[4] = {TWTY_UINT32, 0, 1, 2};
     handle = Block(oneValue, sizeof oneValue);
-    EXPECT_FALSE(ReadContainer(TWON_ONEVALUE, handle, &answer)) << "a 32-bit item in 2 bytes";
+    EXPECT_FALSE(Read(TWON_ONEVALUE, handle, &answer)) << "a 32-bit item in 2 bytes";
     GlobalFree(handle);
 
     const uint8_t unknownType[6] = {0x77, 0, 0, 0, 0, 0};
     handle = Block(unknownType, sizeof unknownType);
-    EXPECT_FALSE(ReadContainer(TWON_ONEVALUE, handle, &answer));
-    EXPECT_FALSE(ReadContainer(TWON_ONEVALUE, nullptr, &answer));
+    EXPECT_FALSE(Read(TWON_ONEVALUE, handle, &answer));
+    EXPECT_FALSE(Read(TWON_ONEVALUE, nullptr, &answer));
     GlobalFree(handle);
 }
 
 TEST(CapContainer, OneValueBuiltForASet) {
-    HGLOBAL handle = BuildOneValue(TWTY_FIX32, 600);
-    ASSERT_NE(handle, nullptr);
+    TW_ONEVALUE block;
+    ASSERT_TRUE(WriteOneValue(&block, TWTY_FIX32, 600));
     CapAnswer answer;
-    ASSERT_TRUE(ReadContainer(TWON_ONEVALUE, handle, &answer));
+    ASSERT_TRUE(ReadContainer(TWON_ONEVALUE, &block, sizeof block, &answer));
     EXPECT_EQ(answer.itemType, TWTY_FIX32);
     EXPECT_EQ(ItemNumber(TWTY_FIX32, answer.current), 600u);
-    GlobalFree(handle);
-    EXPECT_EQ(BuildOneValue(TWTY_STR255, 0), nullptr);
+    EXPECT_FALSE(WriteOneValue(&block, TWTY_STR255, 0));
 }

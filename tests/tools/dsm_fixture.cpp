@@ -29,6 +29,7 @@ void DsmTest::SetUp() {
     unsetenv("QR_DSM_LOG");
     unsetenv("FAKE_DS_ON_ENABLE");
     unsetenv("FAKE_DS_REFUSE_OPEN");
+    unsetenv("FAKE_DS_TWAIN2");
 
     dsm_ = LoadLibraryA(QR_DSM_PATH);
     ASSERT_NE(dsm_, nullptr);

@@ -98,3 +98,33 @@ TEST_F(DsmTest, CallsBeforeOpeningTheManagerFail) {
     EXPECT_EQ(ManagerCondition(), TWCC_SEQERROR);
     EXPECT_EQ(entry_(nullptr, nullptr, DG_CONTROL, DAT_PARENT, MSG_OPENDSM, &window_), TWRC_FAILURE);
 }
+
+// As the Working Group's manager on Linux: a TWAIN 2 application gets its
+// entry point and memory (plain pointers), a DF_DS2 source is given them
+// before it opens and sends through them, and one that refuses stays shut.
+TEST_F(DsmTest, Twain2ApplicationsAndSourcesGetTheEntryPoint) {
+    app_.SupportedGroups |= DF_APP2;
+    ASSERT_EQ(OpenManager(), TWRC_SUCCESS);
+    EXPECT_NE(app_.SupportedGroups & DF_DSM2, 0u);
+    TW_ENTRYPOINT mine{};
+    mine.Size = sizeof mine;
+    ASSERT_EQ(Call(nullptr, DG_CONTROL, DAT_ENTRYPOINT, MSG_GET, &mine), TWRC_SUCCESS);
+    TW_HANDLE block = mine.DSM_MemAllocate(16);
+    EXPECT_EQ(mine.DSM_MemLock(block), block);
+    EXPECT_EQ(static_cast<TW_UINT8 *>(block)[15], 0);
+    mine.DSM_MemFree(block);
+
+    setenv("FAKE_DS_TWAIN2", "refuse", 1);
+    TW_IDENTITY source;
+    EXPECT_EQ(OpenSource("Fake Alpha", &source), TWRC_FAILURE);
+    setenv("FAKE_DS_TWAIN2", "1", 1);
+    ASSERT_EQ(OpenSource("Fake Alpha", &source), TWRC_SUCCESS);
+    const TW_ENTRYPOINT *given = SourceExport<const TW_ENTRYPOINT *(*)(void)>("fake_alpha.ds", "FakeDS_EntryPoint")();
+    DSMENTRYPROC givenEntry = given->DSM_Entry;  // packed fields, read by value
+    DSM_MEMFREE givenFree = given->DSM_MemFree, myFree = mine.DSM_MemFree;
+    EXPECT_EQ(givenEntry, entry_);
+    EXPECT_EQ(givenFree, myFree);
+    EXPECT_EQ(Enable(&source), TWRC_SUCCESS);
+    EXPECT_EQ(PumpEvents(&source), std::vector<TW_UINT16>{MSG_XFERREADY});
+    unsetenv("FAKE_DS_TWAIN2");
+}

@@ -3,6 +3,9 @@
 // MSG_XFERREADY from inside MSG_ENABLEDS (what FAKE_DS_ON_ENABLE says:
 // "xferready", the default, "closedsreq" or "none"), and MSG_CLOSEDSREQ from
 // inside MSG_PROCESSEVENT when it is offered the window message WM_USER+77.
+// With FAKE_DS_TWAIN2 ("1", or "refuse") its identity says DF_DS2 and it
+// takes (or refuses) the manager's DAT_ENTRYPOINT, whose DSM_Entry it then
+// sends through.
 #include <stdlib.h>
 #include <string.h>
 
@@ -19,14 +22,18 @@ TW_IDENTITY gSelf;
 TW_IDENTITY gApp;
 TW_UINT16 gCondition = TWCC_SUCCESS;
 TW_UINT32 gLastOriginId = 0;
+TW_ENTRYPOINT gEntryPoint;
 
 void Send(TW_UINT16 msg) {
     HMODULE dsm = GetModuleHandleA("TWAIN_32.DLL");
     DSMENTRYPROC entry =
         dsm ? reinterpret_cast<DSMENTRYPROC>(reinterpret_cast<void (*)(void)>(GetProcAddress(dsm, "DSM_Entry")))
             : nullptr;
+    if (gEntryPoint.DSM_Entry) entry = gEntryPoint.DSM_Entry;
     if (entry) entry(&gSelf, &gApp, DG_CONTROL, DAT_NULL, msg, nullptr);
 }
+
+const char *Twain2() { return getenv("FAKE_DS_TWAIN2"); }
 
 TW_UINT16 Fail(TW_UINT16 cc) {
     gCondition = cc;
@@ -40,7 +47,7 @@ void FillIdentity(TW_IDENTITY *id) {
     strcpy(id->Version.Info, "fake 2.1");
     id->ProtocolMajor = 1;
     id->ProtocolMinor = 5;
-    id->SupportedGroups = DG_CONTROL | DG_IMAGE;
+    id->SupportedGroups = DG_CONTROL | DG_IMAGE | (Twain2() ? DF_DS2 : 0);
     strcpy(id->Manufacturer, "Test Works");
     strcpy(id->ProductFamily, "Fakes");
     strcpy(id->ProductName, FAKE_PRODUCT_NAME);
@@ -92,6 +99,10 @@ TW_UINT16 Control(pTW_IDENTITY origin, TW_UINT16 dat, TW_UINT16 msg, TW_MEMREF d
     case DAT_PENDINGXFERS:
         ((pTW_PENDINGXFERS)data)->Count = 0;
         return TWRC_SUCCESS;
+    case DAT_ENTRYPOINT:
+        if (!Twain2() || strcmp(Twain2(), "refuse") == 0) return Fail(TWCC_BADPROTOCOL);
+        gEntryPoint = *(pTW_ENTRYPOINT)data;
+        return TWRC_SUCCESS;
     default: return Fail(TWCC_BADPROTOCOL);
     }
 }
@@ -123,3 +134,4 @@ QR_EXPORT TW_UINT16 TW_CALLINGSTYLE DS_Entry(pTW_IDENTITY origin, TW_UINT32 dg, 
 // For the tests: what the source saw.
 QR_EXPORT TW_UINT32 FakeDS_SelfId(void) { return gSelf.Id; }
 QR_EXPORT TW_UINT32 FakeDS_LastOriginId(void) { return gLastOriginId; }
+QR_EXPORT const TW_ENTRYPOINT *FakeDS_EntryPoint(void) { return &gEntryPoint; }
