@@ -91,8 +91,11 @@ TW_INT16 WriteScanFile(const char *name) {
     struct {
         TW_UINT16 tag, type;
         TW_UINT32 value;
-    } const entries[count] = {{256, 4, (TW_UINT32)gImage.width}, {257, 4, (TW_UINT32)gImage.length}, {259, 3, 1},
-                              {277, 3, gImage.bits == 24 ? 3u : 1u}, {273, 4, (TW_UINT32)sizeof head}};
+    } const entries[count] = {{256, 4, (TW_UINT32)gImage.width},
+                              {257, 4, (TW_UINT32)gImage.length},
+                              {259, 3, 1},
+                              {277, 3, gImage.bits == 24 ? 3u : 1u},
+                              {273, 4, (TW_UINT32)sizeof head}};
     for (int i = 0; i < count; ++i) {
         TW_UINT8 *entry = head + 12 + 12 * i;
         Put16(entry, entries[i].tag);
@@ -151,8 +154,8 @@ SM_EXPORT int GetProductName(char *name, TW_UINT16, TW_UINT16 *major, TW_UINT16 
     HMODULE caller = nullptr;
     if (GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                            static_cast<LPCSTR>(__builtin_return_address(0)), &caller))
-        gpReadytoScan = reinterpret_cast<ReadytoScanProc>(
-            reinterpret_cast<void (*)(void)>(GetProcAddress(caller, "ReadytoScan")));
+        gpReadytoScan =
+            reinterpret_cast<ReadytoScanProc>(reinterpret_cast<void (*)(void)>(GetProcAddress(caller, "ReadytoScan")));
     strcpy(name, "Bench Flatbed");
     strcpy(manufacturer, "Bench");
     strcpy(family, "Bench");
@@ -209,8 +212,17 @@ SM_EXPORT TW_INT16 GetSMImage_File(TW_SETUPFILEXFER *setup, TW_UINT32 mode) {
 SM_EXPORT TW_INT16 GetSMImage_DIB(HGLOBAL *dib) {
     TW_UINT32 bits = (TW_UINT32)gImage.bits, length = (TW_UINT32)gImage.length;
     TW_UINT32 colours = bits == 1 ? 2 : bits == 8 ? 256 : 0;
-    BITMAPINFOHEADER header = {40, gImage.width, (LONG)length, 1, (WORD)bits, BI_RGB, gStride * length,
-                               gImage.scannedDpi * 10000 / 254, gImage.scannedDpi * 10000 / 254, colours, 0};
+    BITMAPINFOHEADER header = {40,
+                               gImage.width,
+                               (LONG)length,
+                               1,
+                               (WORD)bits,
+                               BI_RGB,
+                               gStride * length,
+                               gImage.scannedDpi * 10000 / 254,
+                               gImage.scannedDpi * 10000 / 254,
+                               colours,
+                               0};
     size_t total = 40 + 4 * (size_t)colours + (size_t)gStride * length;
     *dib = GlobalAlloc(GMEM_MOVEABLE, total);
     TW_UINT8 *at = *dib ? static_cast<TW_UINT8 *>(GlobalLock(*dib)) : nullptr;

@@ -9,13 +9,13 @@
 
 // The image the scanner delivers next, and how.
 struct BenchImage {
-    TW_INT32 width;        // pixels, as scanned
-    TW_INT32 length;       // lines, as scanned
-    TW_INT16 bits;         // 1, 8 or 24
+    TW_INT32 width;   // pixels, as scanned
+    TW_INT32 length;  // lines, as scanned
+    TW_INT16 bits;    // 1, 8 or 24
     TW_INT16 scannedDpi;
     TW_UINT16 requestedDpi;  // above 300 and above scannedDpi: the data source enlarges
-    BOOL openLength;       // announced with length -1: received into the queue first
-    BOOL deliversFiles;    // memory transfers of a known length come as a file
+    BOOL openLength;         // announced with length -1: received into the queue first
+    BOOL deliversFiles;      // memory transfers of a known length come as a file
     TW_UINT32 blockKilobytes;
 };
 

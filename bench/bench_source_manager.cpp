@@ -4,7 +4,7 @@
 #include "twain.h"
 #include "win32.h"
 
-extern "C" __attribute__((visibility("default"))) TW_UINT16 DSM_Entry(pTW_IDENTITY, pTW_IDENTITY, TW_UINT32,
-                                                                      TW_UINT16, TW_UINT16, TW_MEMREF) {
+extern "C" __attribute__((visibility("default"))) TW_UINT16 DSM_Entry(pTW_IDENTITY, pTW_IDENTITY, TW_UINT32, TW_UINT16,
+                                                                      TW_UINT16, TW_MEMREF) {
     return TWRC_SUCCESS;
 }

@@ -82,8 +82,9 @@ bool DataSource::Load() {
     }
     identity.Id = 42;
     // As a TWAIN 2 Source Manager opens a source: its entry point first.
-    TW_ENTRYPOINT entryPoint{sizeof(TW_ENTRYPOINT), Bind<DSMENTRYPROC>(dsm_, "DSM_Entry"), ManagerAllocate,
-                             ManagerFree, ManagerLock, ManagerUnlock};
+    TW_ENTRYPOINT entryPoint{sizeof(TW_ENTRYPOINT), Bind<DSMENTRYPROC>(dsm_, "DSM_Entry"),
+                             ManagerAllocate,       ManagerFree,
+                             ManagerLock,           ManagerUnlock};
     if (Call(DG_CONTROL, DAT_ENTRYPOINT, MSG_SET, &entryPoint) != TWRC_SUCCESS) {
         error_ = "DAT_ENTRYPOINT failed";
         return false;
@@ -168,8 +169,7 @@ TW_UINT32 DataSource::PreferredBufferSize() {
     return sizes.Preferred;
 }
 
-TW_UINT16 DataSource::Memory(std::vector<TW_UINT8> &buffer, unsigned long long *bytes,
-                             std::vector<TW_UINT8> *first) {
+TW_UINT16 DataSource::Memory(std::vector<TW_UINT8> &buffer, unsigned long long *bytes, std::vector<TW_UINT8> *first) {
     *bytes = 0;
     for (;;) {
         TW_IMAGEMEMXFER strip{};

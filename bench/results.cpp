@@ -21,9 +21,7 @@ std::string Rate(double bytes, double seconds) {
 
 std::string Megabytes(double bytes) { return Format(bytes >= 10e6 ? "%.0f MB" : "%.1f MB", bytes / 1e6); }
 
-std::string Size(const Result &r) {
-    return "A4 " + std::to_string(r.dpi) + " dpi, " + Megabytes(r.imageBytes);
-}
+std::string Size(const Result &r) { return "A4 " + std::to_string(r.dpi) + " dpi, " + Megabytes(r.imageBytes); }
 
 const char *Verdict(double ratio, double target) {
     if (target <= 0) return "";
@@ -40,8 +38,8 @@ void PrintTransfers(FILE *out) {
         std::string reception = "-";
         if (r.receptionSeconds > 0) reception = Format("%.0f%%", 100 * r.receptionSeconds / r.seconds);
         std::string bound = Rate(r.bytes, r.boundSeconds) + " (" + r.bound + ")";
-        fprintf(out, "| %s | %d | %s | %s | %s | %s | %.2f (%.1f)%s | %s |\n", r.path.c_str(), r.depth,
-                Size(r).c_str(), Rate(r.bytes, r.seconds).c_str(), reception.c_str(), bound.c_str(), r.ratio, r.target,
+        fprintf(out, "| %s | %d | %s | %s | %s | %s | %.2f (%.1f)%s | %s |\n", r.path.c_str(), r.depth, Size(r).c_str(),
+                Rate(r.bytes, r.seconds).c_str(), reception.c_str(), bound.c_str(), r.ratio, r.target,
                 Verdict(r.ratio, r.target), peak.c_str());
     }
 }
@@ -51,8 +49,9 @@ void PrintLibtiff(FILE *out) {
     for (const Result &r : Store()) {
         if (r.kind != ResultKind::Libtiff) continue;
         if (!any) {
-            fprintf(out, "\n| TIFF file of a queued page | depth | size | ours | libtiff | ours / libtiff |"
-                         " peak memory, ours / libtiff |\n");
+            fprintf(out,
+                    "\n| TIFF file of a queued page | depth | size | ours | libtiff | ours / libtiff |"
+                    " peak memory, ours / libtiff |\n");
             fprintf(out, "|---|---|---|---|---|---|---|\n");
             any = true;
         }

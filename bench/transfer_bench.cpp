@@ -26,7 +26,7 @@ struct PathSpec {
     const char *name;
     Road road;
     Arrival arrival;
-    double target;  // ratio to the bound; 0 for none
+    double target;         // ratio to the bound; 0 for none
     int num = 2, den = 1;  // enlargement: requested / scanned resolution
 };
 
@@ -189,9 +189,12 @@ public:
         run.peak = PeakSinceReset();
 
         run.bytes = Delivered(dib, stripBytes, output);
-        if (rc != TWRC_XFERDONE) run.failure = "the transfer returned " + std::to_string(rc);
-        else if (!ds_.messages().empty()) run.failure = "the data source said: " + ds_.messages().front();
-        else if (check && !TopRowRight(dib, output)) run.failure = "the top row came out wrong";
+        if (rc != TWRC_XFERDONE)
+            run.failure = "the transfer returned " + std::to_string(rc);
+        else if (!ds_.messages().empty())
+            run.failure = "the data source said: " + ds_.messages().front();
+        else if (check && !TopRowRight(dib, output))
+            run.failure = "the top row came out wrong";
         DataSource::Free(dib);
         DeleteFileA(output.c_str());
         if (!ds_.Finish() && run.failure.empty()) run.failure = "the transfer could not be ended";
@@ -373,8 +376,8 @@ void RegisterTransferBenchmarks(const BenchOptions &options) {
             // Requests of 300 dpi and less are never enlarged.
             if (path.arrival == Arrival::Enlarged && dpi <= 300) continue;
             for (int bits : {1, 8, 24}) {
-                std::string name = std::string(path.name) + "/" + std::to_string(bits) + "bit/" +
-                                   std::to_string(dpi) + "dpi";
+                std::string name =
+                    std::string(path.name) + "/" + std::to_string(bits) + "bit/" + std::to_string(dpi) + "dpi";
                 benchmark::RegisterBenchmark(name.c_str(), BenchmarkPath, path, bits, dpi)
                     ->UseManualTime()
                     ->Iterations(RunsFor(dpi, options))

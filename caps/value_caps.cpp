@@ -120,9 +120,8 @@ static CapResult AnswerFeederLoaded(pTW_CAPABILITY cap, TW_UINT16 msg) {
 }
 
 static const CapEntry kValueCaps[] = {
-    {CAP_XFERCOUNT, AnswerXferCount},         {ICAP_AUTOBRIGHT, AnswerAutoBright},
-    {ICAP_BRIGHTNESS, AnswerBrightness},      {ICAP_CONTRAST, AnswerContrast},
-    {CAP_FEEDERENABLED, AnswerFeederEnabled}, {CAP_FEEDERLOADED, AnswerFeederLoaded},
+    {CAP_XFERCOUNT, AnswerXferCount}, {ICAP_AUTOBRIGHT, AnswerAutoBright},      {ICAP_BRIGHTNESS, AnswerBrightness},
+    {ICAP_CONTRAST, AnswerContrast},  {CAP_FEEDERENABLED, AnswerFeederEnabled}, {CAP_FEEDERLOADED, AnswerFeederLoaded},
 };
 
 const CapEntry *FindValueCap(TW_UINT16 id) {

@@ -54,8 +54,8 @@ TW_UINT16 AppToManager(pTW_IDENTITY origin, TW_UINT32 dg, TW_UINT16 dat, TW_UINT
 
 }  // namespace
 
-QR_EXPORT TW_UINT16 TW_CALLINGSTYLE DSM_Entry(pTW_IDENTITY pOrigin, pTW_IDENTITY pDest, TW_UINT32 DG,
-                                              TW_UINT16 DAT, TW_UINT16 MSG, TW_MEMREF pData) {
+QR_EXPORT TW_UINT16 TW_CALLINGSTYLE DSM_Entry(pTW_IDENTITY pOrigin, pTW_IDENTITY pDest, TW_UINT32 DG, TW_UINT16 DAT,
+                                              TW_UINT16 MSG, TW_MEMREF pData) {
     DsmLogDepth depth;
     DsmNesting nesting;
     if (!pOrigin) {
@@ -67,7 +67,8 @@ QR_EXPORT TW_UINT16 TW_CALLINGSTYLE DSM_Entry(pTW_IDENTITY pOrigin, pTW_IDENTITY
     if (nesting.Outermost()) DsmFlushUnloads();
     // DAT_ENTRYPOINT is the manager's own, whatever the destination.
     bool forSource = pDest && !(DG == DG_CONTROL && DAT == DAT_ENTRYPOINT);
-    TW_UINT16 rc = forSource ? DsmForward(pOrigin, pDest, DG, DAT, MSG, pData) : AppToManager(pOrigin, DG, DAT, MSG, pData);
+    TW_UINT16 rc =
+        forSource ? DsmForward(pOrigin, pDest, DG, DAT, MSG, pData) : AppToManager(pOrigin, DG, DAT, MSG, pData);
     if (nesting.Outermost()) DsmFlushUnloads();
     return rc;
 }

@@ -73,8 +73,7 @@ const char *EventNote(TW_UINT16 dat, TW_UINT16 msg, TW_UINT16 rc, TW_MEMREF data
 
 }  // namespace
 
-TW_UINT16 DsmForward(pTW_IDENTITY app, pTW_IDENTITY dest, TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg,
-                     TW_MEMREF data) {
+TW_UINT16 DsmForward(pTW_IDENTITY app, pTW_IDENTITY dest, TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg, TW_MEMREF data) {
     DsmOpenSource source;
     if (!DsmFindSource(dest->Id, &source) || source.appId != app->Id) {
         TW_UINT16 rc = DsmFail(app->Id, TWCC_BADDEST);

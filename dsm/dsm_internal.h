@@ -103,8 +103,7 @@ std::vector<DsmSourceFile> DsmDiscoverSources(pTW_IDENTITY app);
 std::vector<std::string> DsmSourcesFolders();
 
 // Triplets for an open source, and messages from sources.
-TW_UINT16 DsmForward(pTW_IDENTITY app, pTW_IDENTITY dest, TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg,
-                     TW_MEMREF data);
+TW_UINT16 DsmForward(pTW_IDENTITY app, pTW_IDENTITY dest, TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg, TW_MEMREF data);
 TW_UINT16 DsmSourceMessage(pTW_IDENTITY source, pTW_IDENTITY app, TW_UINT16 msg, const char **note);
 // After a forwarded MSG_PROCESSEVENT: hands a queued message to the app.
 TW_UINT16 DsmDeliverQueued(TW_UINT32 appId, TW_UINT32 sourceId, TW_UINT16 rc, pTW_EVENT event);

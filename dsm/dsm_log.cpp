@@ -72,8 +72,7 @@ void DsmLogWrite(const DsmLogLine &line) {
     if (!DsmLogEnabled()) return;
     char who[64];
     if (line.toId != 0)
-        snprintf(who, sizeof who, "%s %u -> %s %u", line.from, (unsigned)line.fromId, line.to,
-                 (unsigned)line.toId);
+        snprintf(who, sizeof who, "%s %u -> %s %u", line.from, (unsigned)line.fromId, line.to, (unsigned)line.toId);
     else
         snprintf(who, sizeof who, "%s %u -> %s", line.from, (unsigned)line.fromId, line.to);
     char condition[48] = "";
@@ -82,9 +81,8 @@ void DsmLogWrite(const DsmLogLine &line) {
     std::lock_guard<std::mutex> hold(gLogLock);
     if (!gLogFile) return;
     int indent = gLogDepth > 1 ? 2 * (gLogDepth - 1) : 0;
-    fprintf(gLogFile, "%*s[%s] %s %s %s -> %s%s%s%s\n", indent, "", who, TwainDGName(line.dg),
-            TwainDATName(line.dat), TwainMSGName(line.msg), TwainRCName(line.rc), condition,
-            line.note ? " " : "", line.note ? line.note : "");
+    fprintf(gLogFile, "%*s[%s] %s %s %s -> %s%s%s%s\n", indent, "", who, TwainDGName(line.dg), TwainDATName(line.dat),
+            TwainMSGName(line.msg), TwainRCName(line.rc), condition, line.note ? " " : "", line.note ? line.note : "");
     fflush(gLogFile);
 }
 

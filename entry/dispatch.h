@@ -30,9 +30,7 @@ inline TW_UINT16 FailWith(TW_UINT16 conditionCode) {
     return TWRC_FAILURE;
 }
 
-inline bool StateIn(TW_UINT16 lowest, TW_UINT16 highest) {
-    return gDSState >= lowest && gDSState <= highest;
-}
+inline bool StateIn(TW_UINT16 lowest, TW_UINT16 highest) { return gDSState >= lowest && gDSState <= highest; }
 
 // DG_CONTROL handlers
 TW_UINT16 IdentityHandler(TripletArgs *args);

@@ -2,25 +2,17 @@
 #include "dispatch.h"
 
 static const DispatchEntry kControlTable[] = {
-    {DAT_IDENTITY, IdentityHandler},
-    {DAT_USERINTERFACE, UserInterfaceHandler},
-    {DAT_CAPABILITY, CapabilityHandler},
-    {DAT_STATUS, StatusHandler},
-    {DAT_PENDINGXFERS, PendingXfersHandler},
-    {DAT_SETUPMEMXFER, SetupMemXferHandler},
-    {DAT_SETUPFILEXFER, SetupFileXferHandler},
-    {DAT_XFERGROUP, XferGroupHandler},
-    {DAT_ENTRYPOINT, EntryPointHandler},
-    {0, nullptr},
+    {DAT_IDENTITY, IdentityHandler},           {DAT_USERINTERFACE, UserInterfaceHandler},
+    {DAT_CAPABILITY, CapabilityHandler},       {DAT_STATUS, StatusHandler},
+    {DAT_PENDINGXFERS, PendingXfersHandler},   {DAT_SETUPMEMXFER, SetupMemXferHandler},
+    {DAT_SETUPFILEXFER, SetupFileXferHandler}, {DAT_XFERGROUP, XferGroupHandler},
+    {DAT_ENTRYPOINT, EntryPointHandler},       {0, nullptr},
 };
 
 static const DispatchEntry kImageTable[] = {
-    {DAT_IMAGEINFO, ImageInfoHandler},
-    {DAT_IMAGELAYOUT, ImageLayoutHandler},
-    {DAT_IMAGEMEMXFER, ImageMemXferHandler},
-    {DAT_IMAGENATIVEXFER, ImageNativeXferHandler},
-    {DAT_IMAGEFILEXFER, ImageFileXferHandler},
-    {0, nullptr},
+    {DAT_IMAGEINFO, ImageInfoHandler},         {DAT_IMAGELAYOUT, ImageLayoutHandler},
+    {DAT_IMAGEMEMXFER, ImageMemXferHandler},   {DAT_IMAGENATIVEXFER, ImageNativeXferHandler},
+    {DAT_IMAGEFILEXFER, ImageFileXferHandler}, {0, nullptr},
 };
 
 TW_UINT16 Dispatch(TripletArgs *args, const DispatchEntry *table, TW_UINT16 DAT) {
@@ -36,15 +28,14 @@ static TW_UINT16 ProcessEvent(TW_MEMREF pData) {
     pTW_EVENT event = static_cast<pTW_EVENT>(pData);
     if (!event) return TWRC_NOTDSEVENT;
     TW_UINT16 rc = TWRC_NOTDSEVENT;
-    if (gUIWindow && event->pEvent && IsDialogMessageA(gUIWindow, static_cast<LPMSG>(event->pEvent)))
-        rc = TWRC_DSEVENT;
+    if (gUIWindow && event->pEvent && IsDialogMessageA(gUIWindow, static_cast<LPMSG>(event->pEvent))) rc = TWRC_DSEVENT;
     // MSG_XFERREADY and MSG_CLOSEDSREQ travel through the Source Manager.
     event->TWMessage = MSG_NULL;
     return rc;
 }
 
 QR_EXPORT TW_UINT16 TW_CALLINGSTYLE DS_Entry(pTW_IDENTITY pOrigin, TW_UINT32 DG, TW_UINT16 DAT, TW_UINT16 MSG,
-                                              TW_MEMREF pData) {
+                                             TW_MEMREF pData) {
     if (MSG == MSG_PROCESSEVENT) return ProcessEvent(pData);
 
     // DG_CONTROL handlers clear it themselves; DAT_STATUS must still see the

@@ -25,8 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     host.StartScanModule(nullptr);
     // Opened anew for every input: values set by one input do not reach the next.
     FuzzCheck(host.Open() == TWRC_SUCCESS, "opening the source");
-    static const TW_UINT16 kMessages[] = {MSG_SET, MSG_SET, MSG_SET, MSG_SET, MSG_SET,
-                                          MSG_GET, MSG_GETCURRENT, MSG_RESET};
+    static const TW_UINT16 kMessages[] = {MSG_SET, MSG_SET, MSG_SET,        MSG_SET,
+                                          MSG_SET, MSG_GET, MSG_GETCURRENT, MSG_RESET};
     for (int request = 0; request < kMaxRequests && !in.Empty(); ++request) {
         TW_UINT16 msg = kMessages[in.Byte() % 8];
         TW_UINT16 capId = 0;

@@ -30,7 +30,9 @@ static int AnswerOK(void *, const char *, const char *, UINT) { return IDOK; }
 static TW_UINT16 TW_CALLINGSTYLE IgnoreMessage(pTW_IDENTITY, pTW_IDENTITY, TW_UINT32, TW_UINT16, TW_UINT16, TW_MEMREF) {
     return TWRC_SUCCESS;
 }
-static TW_HANDLE TW_CALLINGSTYLE ManagerAllocate(TW_UINT32 size) { return GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, size); }
+static TW_HANDLE TW_CALLINGSTYLE ManagerAllocate(TW_UINT32 size) {
+    return GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, size);
+}
 static void TW_CALLINGSTYLE ManagerFree(TW_HANDLE handle) { GlobalFree(handle); }
 static TW_MEMREF TW_CALLINGSTYLE ManagerLock(TW_HANDLE handle) { return handle; }
 static void TW_CALLINGSTYLE ManagerUnlock(TW_HANDLE) {}

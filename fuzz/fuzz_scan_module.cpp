@@ -22,10 +22,10 @@ size_t gScanFileSize;
 bool gScripted;
 TW_IMAGEINFO gScriptedInfo;
 
-TW_IMAGEINFO gLastInfo;    // what UpdateImageInfo said last
-int gBlocks;               // GetSMImage_Buf calls for the current image
+TW_IMAGEINFO gLastInfo;  // what UpdateImageInfo said last
+int gBlocks;             // GetSMImage_Buf calls for the current image
 TW_UINT32 gRowsSoFar;
-uint64_t gBytesSoFar;      // what those calls claimed to write
+uint64_t gBytesSoFar;  // what those calls claimed to write
 HWND gWindow;
 ReadytoScanProc gpReadytoScan;
 
@@ -109,11 +109,16 @@ void WriteScanFile(FILE *file) {
     for (TW_UINT16 i = 0; i < count; ++i) {
         TW_UINT16 tag = (form & 2) ? kTags[gIn->Byte() % 7] : kTags[i];
         TW_UINT32 value = 0;
-        if (form & 4) value = gIn->U32();
-        else if (tag == 256) value = (TW_UINT32)gLastInfo.ImageWidth;
-        else if (tag == 257) value = (TW_UINT32)gLastInfo.ImageLength;
-        else if (tag == 277) value = (TW_UINT32)gLastInfo.SamplesPerPixel;
-        else if (tag == 273) value = dataOffset;
+        if (form & 4)
+            value = gIn->U32();
+        else if (tag == 256)
+            value = (TW_UINT32)gLastInfo.ImageWidth;
+        else if (tag == 257)
+            value = (TW_UINT32)gLastInfo.ImageLength;
+        else if (tag == 277)
+            value = (TW_UINT32)gLastInfo.SamplesPerPixel;
+        else if (tag == 273)
+            value = dataOffset;
         TW_UINT8 entry[12] = {(TW_UINT8)tag, (TW_UINT8)(tag >> 8), 4, 0, 1, 0, 0, 0};
         for (int b = 0; b < 4; ++b) entry[8 + b] = (TW_UINT8)(value >> (8 * b));
         fwrite(entry, 1, sizeof entry, file);
@@ -188,8 +193,8 @@ SM_EXPORT int SetDefValue(ScanSettings *) { return 1; }
 SM_EXPORT HWND OpenSMUI(HWND) {
     if (gIn->Byte() % 8 == 7) return nullptr;
     DestroyDialog();
-    gWindow = CreateWindowExA(0, "STATIC", "Fuzz Scan", WS_POPUP | WS_VISIBLE, 0, 0, 100, 50, nullptr, nullptr,
-                              nullptr, nullptr);
+    gWindow = CreateWindowExA(0, "STATIC", "Fuzz Scan", WS_POPUP | WS_VISIBLE, 0, 0, 100, 50, nullptr, nullptr, nullptr,
+                              nullptr);
     return gWindow;
 }
 
@@ -221,8 +226,10 @@ SM_EXPORT int UpdateImageInfo(TW_IMAGEINFO *info) {
         *info = gScriptedInfo;
     } else {
         uint8_t mode = gIn->Byte();
-        if (mode & 0x80) gIn->Take(info, sizeof *info);
-        else StructuredInfo(info, mode);
+        if (mode & 0x80)
+            gIn->Take(info, sizeof *info);
+        else
+            StructuredInfo(info, mode);
     }
     gLastInfo = *info;
     return 1;
@@ -279,9 +286,12 @@ SM_EXPORT TW_INT16 GetSMImage_File(TW_SETUPFILEXFER *setup, TW_UINT32 mode) {
     TW_INT16 status = gScripted ? SM_MORE : StatusOf(gIn->Byte());
     FILE *file = fopen(name, "wb");
     if (!file) return SM_FAILED;
-    if (gScripted) fwrite(gScanFile, 1, gScanFileSize, file);
-    else if (mode == 0) WriteScanFile(file);
-    else fprintf(file, "fuzz scan module file, format %u\n", setup->Format);
+    if (gScripted)
+        fwrite(gScanFile, 1, gScanFileSize, file);
+    else if (mode == 0)
+        WriteScanFile(file);
+    else
+        fprintf(file, "fuzz scan module file, format %u\n", setup->Format);
     fclose(file);
     // The application's own file is the module's to clean up when it fails.
     if (mode == 1 && status != SM_MORE && status != SM_DONE) remove(name);

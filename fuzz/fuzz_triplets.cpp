@@ -34,35 +34,35 @@ struct Triplet {
 };
 
 const Triplet kTriplets[] = {
-    {DG_CONTROL, DAT_IDENTITY, MSG_GET, false},            // 0
-    {DG_CONTROL, DAT_IDENTITY, MSG_OPENDS, false},         // 1
-    {DG_CONTROL, DAT_IDENTITY, MSG_CLOSEDS, false},        // 2
-    {DG_CONTROL, DAT_USERINTERFACE, MSG_ENABLEDS, false},  // 3
-    {DG_CONTROL, DAT_USERINTERFACE, MSG_DISABLEDS, false}, // 4
-    {DG_CONTROL, DAT_CAPABILITY, MSG_GET, false},          // 5
-    {DG_CONTROL, DAT_CAPABILITY, MSG_GETCURRENT, false},   // 6
-    {DG_CONTROL, DAT_CAPABILITY, MSG_GETDEFAULT, false},   // 7
-    {DG_CONTROL, DAT_CAPABILITY, MSG_SET, false},          // 8
-    {DG_CONTROL, DAT_CAPABILITY, MSG_RESET, false},        // 9
-    {DG_CONTROL, DAT_STATUS, MSG_GET, false},              // 10
-    {DG_CONTROL, DAT_PENDINGXFERS, MSG_GET, false},        // 11
-    {DG_CONTROL, DAT_PENDINGXFERS, MSG_ENDXFER, false},    // 12
-    {DG_CONTROL, DAT_PENDINGXFERS, MSG_RESET, false},      // 13
-    {DG_CONTROL, DAT_SETUPMEMXFER, MSG_GET, false},        // 14
-    {DG_CONTROL, DAT_SETUPFILEXFER, MSG_GET, false},       // 15
-    {DG_CONTROL, DAT_SETUPFILEXFER, MSG_GETDEFAULT, false},// 16
-    {DG_CONTROL, DAT_SETUPFILEXFER, MSG_SET, false},       // 17
-    {DG_CONTROL, DAT_SETUPFILEXFER, MSG_RESET, false},     // 18
-    {DG_CONTROL, DAT_XFERGROUP, MSG_GET, false},           // 19
-    {DG_CONTROL, DAT_EVENT, MSG_PROCESSEVENT, false},      // 20
-    {DG_IMAGE, DAT_IMAGEINFO, MSG_GET, false},             // 21
-    {DG_IMAGE, DAT_IMAGELAYOUT, MSG_GET, false},           // 22
-    {DG_IMAGE, DAT_IMAGELAYOUT, MSG_GETDEFAULT, false},    // 23
-    {DG_IMAGE, DAT_IMAGELAYOUT, MSG_SET, false},           // 24
-    {DG_IMAGE, DAT_IMAGELAYOUT, MSG_RESET, false},         // 25
-    {DG_IMAGE, DAT_IMAGEMEMXFER, MSG_GET, false},          // 26
-    {DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, false},       // 27
-    {DG_IMAGE, DAT_IMAGEFILEXFER, MSG_GET, false},         // 28
+    {DG_CONTROL, DAT_IDENTITY, MSG_GET, false},              // 0
+    {DG_CONTROL, DAT_IDENTITY, MSG_OPENDS, false},           // 1
+    {DG_CONTROL, DAT_IDENTITY, MSG_CLOSEDS, false},          // 2
+    {DG_CONTROL, DAT_USERINTERFACE, MSG_ENABLEDS, false},    // 3
+    {DG_CONTROL, DAT_USERINTERFACE, MSG_DISABLEDS, false},   // 4
+    {DG_CONTROL, DAT_CAPABILITY, MSG_GET, false},            // 5
+    {DG_CONTROL, DAT_CAPABILITY, MSG_GETCURRENT, false},     // 6
+    {DG_CONTROL, DAT_CAPABILITY, MSG_GETDEFAULT, false},     // 7
+    {DG_CONTROL, DAT_CAPABILITY, MSG_SET, false},            // 8
+    {DG_CONTROL, DAT_CAPABILITY, MSG_RESET, false},          // 9
+    {DG_CONTROL, DAT_STATUS, MSG_GET, false},                // 10
+    {DG_CONTROL, DAT_PENDINGXFERS, MSG_GET, false},          // 11
+    {DG_CONTROL, DAT_PENDINGXFERS, MSG_ENDXFER, false},      // 12
+    {DG_CONTROL, DAT_PENDINGXFERS, MSG_RESET, false},        // 13
+    {DG_CONTROL, DAT_SETUPMEMXFER, MSG_GET, false},          // 14
+    {DG_CONTROL, DAT_SETUPFILEXFER, MSG_GET, false},         // 15
+    {DG_CONTROL, DAT_SETUPFILEXFER, MSG_GETDEFAULT, false},  // 16
+    {DG_CONTROL, DAT_SETUPFILEXFER, MSG_SET, false},         // 17
+    {DG_CONTROL, DAT_SETUPFILEXFER, MSG_RESET, false},       // 18
+    {DG_CONTROL, DAT_XFERGROUP, MSG_GET, false},             // 19
+    {DG_CONTROL, DAT_EVENT, MSG_PROCESSEVENT, false},        // 20
+    {DG_IMAGE, DAT_IMAGEINFO, MSG_GET, false},               // 21
+    {DG_IMAGE, DAT_IMAGELAYOUT, MSG_GET, false},             // 22
+    {DG_IMAGE, DAT_IMAGELAYOUT, MSG_GETDEFAULT, false},      // 23
+    {DG_IMAGE, DAT_IMAGELAYOUT, MSG_SET, false},             // 24
+    {DG_IMAGE, DAT_IMAGELAYOUT, MSG_RESET, false},           // 25
+    {DG_IMAGE, DAT_IMAGEMEMXFER, MSG_GET, false},            // 26
+    {DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, false},         // 27
+    {DG_IMAGE, DAT_IMAGEFILEXFER, MSG_GET, false},           // 28
 };
 const size_t kKnownTriplets = sizeof kTriplets / sizeof kTriplets[0];
 const int kMaxSteps = 64;
@@ -120,8 +120,8 @@ void FileSetup(Application &app, TW_SETUPFILEXFER *setup) {
 // A window message the application offers; only messages whose parameters
 // hold no pointers, as the application's own loop would see.
 void Event(Application &app, TW_EVENT *event, MSG *message) {
-    static const UINT kMessages[] = {WM_NULL, WM_KEYDOWN, WM_KEYUP, WM_CHAR, WM_LBUTTONDOWN, WM_LBUTTONUP,
-                                     WM_MOUSEMOVE, WM_PAINT};
+    static const UINT kMessages[] = {WM_NULL,        WM_KEYDOWN,   WM_KEYUP,     WM_CHAR,
+                                     WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEMOVE, WM_PAINT};
     memset(message, 0, sizeof *message);
     message->hwnd = app.in.Byte() & 1 ? app.host.ScanModuleWindow() : nullptr;
     message->message = kMessages[app.in.Byte() % 8];

@@ -150,8 +150,7 @@ bool PrepareEnlargement(TW_UINT16 bits) {
     TW_INT32 entries = gImage.ScaledWidth >= gImage.ScaledLength ? gImage.ScaledWidth : gImage.ScaledLength;
     gRead.ruler = static_cast<TW_INT32 *>(AllocLockedBlock(&gRead.hRuler, (size_t)entries * sizeof(TW_INT32)));
     gRead.line = static_cast<TW_UINT8 *>(AllocLockedBlock(&gRead.hLine, gRead.rowBytes));
-    gRead.scale =
-        ScalerForDepth(bits, gRead.form == ReadForm::RowsBlueFirst, gImage.ScaleNum, gImage.ScaleDen);
+    gRead.scale = ScalerForDepth(bits, gRead.form == ReadForm::RowsBlueFirst, gImage.ScaleNum, gImage.ScaleDen);
     if (!gRead.ruler || !gRead.line || !gRead.scale) return false;
     EvaluateScaleRuler(gRead.ruler, gImage.ScaleNum, gImage.ScaleDen, entries);
     return true;

@@ -148,8 +148,8 @@ BOOL ReceiveAnnouncedImage() {
     // it leaves the description here, whatever becomes of the image.
     TW_INT32 requested = gImageInfo.XResolution.Frac;
     gImageInfo.XResolution.Frac = 0;
-    bool received = ReceiveBufferedImage() == XFER_DONE &&
-                    (requested <= kHighestUnscaledRequest || SetUpEnlargement(requested));
+    bool received =
+        ReceiveBufferedImage() == XFER_DONE && (requested <= kHighestUnscaledRequest || SetUpEnlargement(requested));
     if (!received) gImage.outcome = ImageOutcome::ReceptionFailed;
     return received;
 }

@@ -36,8 +36,8 @@ void FreeBlockMemory(MBInfo *info) {
 
 static BOOL CreateSpoolFile() {
     if (!CreateSpoolFolder(gSpoolFolder, sizeof gSpoolFolder)) return FALSE;
-    int written = snprintf(gSpoolFileName, sizeof gSpoolFileName, "%s%c" SPOOL_FILE_NAME, gSpoolFolder,
-                           QR_PATH_SEPARATOR);
+    int written =
+        snprintf(gSpoolFileName, sizeof gSpoolFileName, "%s%c" SPOOL_FILE_NAME, gSpoolFolder, QR_PATH_SEPARATOR);
     if (written > 0 && (size_t)written < sizeof gSpoolFileName) {
         HANDLE file = CreateFileA(gSpoolFileName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);

@@ -143,9 +143,8 @@ static_assert(sizeof(ScanSettings) == 44, "ScanSettings is a 44-byte record");
 // NoUItoXferImage: scan at once without a dialog; announce the image with
 //   ReadytoScan(0) before returning; nonzero on success.
 // CheckScanJob: the number of images of the job not yet transferred.
-typedef int(SM_API *GetProductNameProc)(char *productName, TW_UINT16 language, TW_UINT16 *majorNum,
-                                        TW_UINT16 *minorNum, char *manufacturer, char *productFamily,
-                                        char *versionInfo);
+typedef int(SM_API *GetProductNameProc)(char *productName, TW_UINT16 language, TW_UINT16 *majorNum, TW_UINT16 *minorNum,
+                                        char *manufacturer, char *productFamily, char *versionInfo);
 typedef int(SM_API *ConnectScannerProc)(TW_UINT32 mode);
 typedef int(SM_API *GetDefValueProc)(ScanSettings *settings);
 typedef int(SM_API *SetDefValueProc)(ScanSettings *settings);

@@ -206,10 +206,10 @@ static_assert(sizeof(TW_EVENT) == 6, "TW_EVENT");
 #endif
 
 // Entry points of a data source and of the Source Manager.
-typedef TW_UINT16(TW_CALLINGSTYLE *DSENTRYPROC)(pTW_IDENTITY pOrigin, TW_UINT32 DG, TW_UINT16 DAT,
-                                                TW_UINT16 MSG, TW_MEMREF pData);
-typedef TW_UINT16(TW_CALLINGSTYLE *DSMENTRYPROC)(pTW_IDENTITY pOrigin, pTW_IDENTITY pDest, TW_UINT32 DG,
-                                                 TW_UINT16 DAT, TW_UINT16 MSG, TW_MEMREF pData);
+typedef TW_UINT16(TW_CALLINGSTYLE *DSENTRYPROC)(pTW_IDENTITY pOrigin, TW_UINT32 DG, TW_UINT16 DAT, TW_UINT16 MSG,
+                                                TW_MEMREF pData);
+typedef TW_UINT16(TW_CALLINGSTYLE *DSMENTRYPROC)(pTW_IDENTITY pOrigin, pTW_IDENTITY pDest, TW_UINT32 DG, TW_UINT16 DAT,
+                                                 TW_UINT16 MSG, TW_MEMREF pData);
 
 // TWAIN 2: the Source Manager's memory functions. On Linux a TW_HANDLE is a
 // plain pointer (allocated zero-filled, freed with free); on Windows a global

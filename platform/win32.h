@@ -31,7 +31,7 @@
 #endif
 #define QR_PATH_SEPARATOR '\\'
 
-#else // Linux: our layer
+#else  // Linux: our layer
 
 #include <stddef.h>
 #include <stdint.h>
@@ -268,8 +268,8 @@ WINBASEAPI HFILE OpenFile(LPCSTR path, LPOFSTRUCT info, UINT style);
 // The file goes when its handle closes, however the process ends: on Linux
 // its name is removed as soon as it is open, and the descriptor keeps it.
 #define FILE_FLAG_DELETE_ON_CLOSE 0x04000000u
-WINBASEAPI HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, void *security, DWORD disposition,
-                              DWORD flags, HANDLE templateFile);
+WINBASEAPI HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, void *security, DWORD disposition, DWORD flags,
+                              HANDLE templateFile);
 WINBASEAPI BOOL CloseHandle(HANDLE object);
 WINBASEAPI BOOL DeleteFileA(LPCSTR path);
 WINBASEAPI BOOL CreateDirectoryA(LPCSTR path, void *security);
@@ -296,8 +296,8 @@ WINBASEAPI DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size);
 WINBASEAPI HMODULE GetModuleHandleA(LPCSTR name);
 WINBASEAPI BOOL GetModuleHandleExA(DWORD flags, LPCSTR nameOrAddress, HMODULE *module);
 WINBASEAPI UINT GetWindowsDirectoryA(LPSTR buffer, UINT size);
-WINBASEAPI DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR out,
-                                          DWORD size, LPCSTR file);
+WINBASEAPI DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR out, DWORD size,
+                                          LPCSTR file);
 WINBASEAPI UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, int defaultValue, LPCSTR file);
 WINBASEAPI BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file);
 WINBASEAPI int LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int size);
@@ -442,9 +442,8 @@ WINBASEAPI void Sleep(DWORD milliseconds);
 #define CW_USEDEFAULT ((int)0x80000000)
 
 WINBASEAPI WORD RegisterClassA(const WNDCLASSA *wc);
-WINBASEAPI HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x, int y,
-                                int width, int height, HWND parent, HMENU menuOrId, HINSTANCE instance,
-                                LPVOID param);
+WINBASEAPI HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x, int y, int width,
+                                int height, HWND parent, HMENU menuOrId, HINSTANCE instance, LPVOID param);
 WINBASEAPI BOOL DestroyWindow(HWND window);
 WINBASEAPI LRESULT DefWindowProcA(HWND window, UINT message, WPARAM w, LPARAM l);
 WINBASEAPI LRESULT CallWindowProcA(WNDPROC proc, HWND window, UINT message, WPARAM w, LPARAM l);
@@ -476,8 +475,7 @@ WINBASEAPI HWND GetCapture(void);
 WINBASEAPI HWND SetFocus(HWND window);
 WINBASEAPI HWND GetFocus(void);
 
-WINBASEAPI HWND CreateDialogParamA(HINSTANCE instance, LPCSTR templateName, HWND parent, DLGPROC proc,
-                                   LPARAM param);
+WINBASEAPI HWND CreateDialogParamA(HINSTANCE instance, LPCSTR templateName, HWND parent, DLGPROC proc, LPARAM param);
 WINBASEAPI BOOL EndDialog(HWND dialog, INT_PTR result);
 WINBASEAPI BOOL IsDialogMessageA(HWND dialog, LPMSG message);
 
@@ -573,6 +571,6 @@ WINBASEAPI BOOL ExtTextOutA(HDC dc, int x, int y, UINT options, const RECT *rect
                             const INT *dx);
 #define ExtTextOut ExtTextOutA
 
-#endif // _WIN32
+#endif  // _WIN32
 
 #endif

@@ -88,11 +88,11 @@ WINBASEAPI BOOL WinLayer_PostKeyInput(UINT virtualKey);
 // What was last drawn into a window through its device contexts (GetDC(NULL)
 // draws into the screen, window NULL). Kept after the window is destroyed.
 struct WinLayerTextOut {
-    long count;       // ExtTextOut calls so far
-    char text[128];   // the last text, cut to fit
+    long count;      // ExtTextOut calls so far
+    char text[128];  // the last text, cut to fit
     int x, y;
     UINT options;
-    RECT rect;        // {0,0,0,0} when none was given
+    RECT rect;  // {0,0,0,0} when none was given
     COLORREF background;
     COLORREF foreground;
     UINT align;

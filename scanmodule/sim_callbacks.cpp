@@ -21,9 +21,7 @@ bool BindFrom(HMODULE module) {
     return true;
 }
 
-bool EnsureBound() {
-    return gpReadytoScan || BindFrom(GetModuleHandleA("QRVM.ds"));
-}
+bool EnsureBound() { return gpReadytoScan || BindFrom(GetModuleHandleA("QRVM.ds")); }
 
 }  // namespace
 

@@ -63,9 +63,7 @@ void ReadText(const ConfigReader &r, const char *key, char *out) {
     if (Text(r, key, value, sizeof value)) strcpy(out, value);
 }
 
-int Clamp(int value, int low, int high) {
-    return value < low ? low : value > high ? high : value;
-}
+int Clamp(int value, int low, int high) { return value < low ? low : value > high ? high : value; }
 
 bool SameWord(const char *a, const char *b) {
     for (; *a && *b; ++a, ++b) {

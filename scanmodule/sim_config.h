@@ -8,8 +8,8 @@
 #include "twain.h"
 
 enum SimPattern {
-    SIM_PATTERN_RAMP,   // a different value in every row, column and channel
-    SIM_PATTERN_BARS,   // eight vertical colour bars
+    SIM_PATTERN_RAMP,  // a different value in every row, column and channel
+    SIM_PATTERN_BARS,  // eight vertical colour bars
     SIM_PATTERN_WHITE,
     SIM_PATTERN_BLACK,
 };
@@ -46,16 +46,16 @@ struct SimConfig {
     int32_t bedHeightMils;
     TW_UINT32 blockKB;
     SimPattern pattern;
-    bool unknownLength;            // announce ImageLength -1, deliver in blocks
-    TW_UINT16 opticalResolution;   // 0: scans at any resolution asked
-    int cancelAtBlock;             // 0: never
-    int failAtBlock;               // 0: never
-    int faultPage;                 // the page (from 1) they strike; 0: every page
-    bool fileMode;                 // memory transfers of known length go through a file
-    bool autoScan;                 // the dialog presses Scan itself whenever it is shown
+    bool unknownLength;           // announce ImageLength -1, deliver in blocks
+    TW_UINT16 opticalResolution;  // 0: scans at any resolution asked
+    int cancelAtBlock;            // 0: never
+    int failAtBlock;              // 0: never
+    int faultPage;                // the page (from 1) they strike; 0: every page
+    bool fileMode;                // memory transfers of known length go through a file
+    bool autoScan;                // the dialog presses Scan itself whenever it is shown
     SimFileFault fileFault;
-    char profile[SIM_TEXT_SIZE];   // the Profile key as written; empty: none
-    bool profileKnown;             // it names one of the profiles
+    char profile[SIM_TEXT_SIZE];  // the Profile key as written; empty: none
+    bool profileKnown;            // it names one of the profiles
     TW_UINT16 autoBright;
     TW_UINT16 reflective;
     TW_UINT16 pixelFlavor;

@@ -11,9 +11,12 @@ namespace {
 
 const char *PixelTypeName(TW_UINT16 type) {
     switch (type) {
-    case TWPT_BW: return "black and white";
-    case TWPT_GRAY: return "grey";
-    default: return "colour";
+    case TWPT_BW:
+        return "black and white";
+    case TWPT_GRAY:
+        return "grey";
+    default:
+        return "colour";
     }
 }
 
@@ -44,9 +47,14 @@ public:
 protected:
     BOOL OnCommand(WPARAM w, LPARAM l) override {
         switch (LOWORD(w)) {
-        case IDC_SIM_SCAN: Scan(); return TRUE;
-        case IDC_SIM_CLOSE: SimRequestClose(); return TRUE;
-        default: return CDialog::OnCommand(w, l);
+        case IDC_SIM_SCAN:
+            Scan();
+            return TRUE;
+        case IDC_SIM_CLOSE:
+            SimRequestClose();
+            return TRUE;
+        default:
+            return CDialog::OnCommand(w, l);
         }
     }
     void OnOK() override { Scan(); }

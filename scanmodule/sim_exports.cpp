@@ -21,9 +21,8 @@ void CopyText(char *out, const char *text) {
 
 }  // namespace
 
-QR_EXPORT int SM_API GetProductName(char *productName, TW_UINT16 language, TW_UINT16 *majorNum,
-                                    TW_UINT16 *minorNum, char *manufacturer, char *productFamily,
-                                    char *versionInfo) {
+QR_EXPORT int SM_API GetProductName(char *productName, TW_UINT16 language, TW_UINT16 *majorNum, TW_UINT16 *minorNum,
+                                    char *manufacturer, char *productFamily, char *versionInfo) {
     SIM_NOTE_CALLER();
     (void)language;  // the texts exist in one language
     SimReloadConfig();

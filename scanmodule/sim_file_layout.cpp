@@ -53,8 +53,8 @@ void BuildTiff(const SimImage &image, bool scanFile, SimFileFault fault, SimFile
         {256, TIFF_LONG, 1, (uint32_t)image.width},
         {257, TIFF_LONG, 1, (uint32_t)image.length},
         {258, TIFF_SHORT, samples, colour ? bitsOffset : (uint32_t)image.bitsPerPixel},
-        {259, TIFF_SHORT, 1, 1},                  // no compression
-        {262, TIFF_SHORT, 1, colour ? 2u : 1u},   // RGB, or black is zero
+        {259, TIFF_SHORT, 1, 1},                 // no compression
+        {262, TIFF_SHORT, 1, colour ? 2u : 1u},  // RGB, or black is zero
         {273, TIFF_LONG, 1, dataOffset},
         {277, TIFF_SHORT, 1, samples},
         {278, TIFF_LONG, 1, (uint32_t)image.length},

@@ -18,15 +18,16 @@ bool KindFor(TW_UINT16 format, TW_UINT32 mode, SimFileKind *kind) {
         return true;
     }
     if (mode != 1) return false;
-    if (format == TWFF_BMP) *kind = SIM_FILE_BMP;
-    else if (format == TWFF_TIFF) *kind = SIM_FILE_TIFF;
-    else return false;
+    if (format == TWFF_BMP)
+        *kind = SIM_FILE_BMP;
+    else if (format == TWFF_TIFF)
+        *kind = SIM_FILE_TIFF;
+    else
+        return false;
     return true;
 }
 
-bool WriteAll(HFILE file, const uint8_t *data, uint32_t bytes) {
-    return _lwrite(file, (LPCSTR)data, bytes) == bytes;
-}
+bool WriteAll(HFILE file, const uint8_t *data, uint32_t bytes) { return _lwrite(file, (LPCSTR)data, bytes) == bytes; }
 
 // The rows in file order, a block at a time.
 TW_INT16 WriteRows(HFILE file, const SimImage &image, const SimFileLayout &layout, int32_t rows) {

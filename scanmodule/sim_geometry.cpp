@@ -14,12 +14,18 @@ double Fix32ToDouble(const TW_FIX32 &value) { return value.Whole + value.Frac / 
 // Thousandths of an inch per unit of `units`.
 double MilsPerUnit(TW_UINT16 units, TW_UINT16 resolution) {
     switch (units) {
-    case TWUN_CENTIMETERS: return 1000.0 / 2.54;
-    case TWUN_PICAS: return 1000.0 / 6;
-    case TWUN_POINTS: return 1000.0 / 72;
-    case TWUN_TWIPS: return 1000.0 / 1440;
-    case TWUN_PIXELS: return resolution ? 1000.0 / resolution : 1000.0;
-    default: return 1000.0;
+    case TWUN_CENTIMETERS:
+        return 1000.0 / 2.54;
+    case TWUN_PICAS:
+        return 1000.0 / 6;
+    case TWUN_POINTS:
+        return 1000.0 / 72;
+    case TWUN_TWIPS:
+        return 1000.0 / 1440;
+    case TWUN_PIXELS:
+        return resolution ? 1000.0 / resolution : 1000.0;
+    default:
+        return 1000.0;
     }
 }
 
@@ -50,9 +56,12 @@ int32_t MilsToPixels(double mils, TW_UINT16 resolution) {
 
 int BitsFor(const SimConfig &config, TW_UINT16 pixelType) {
     switch (pixelType) {
-    case TWPT_BW: return 1;
-    case TWPT_GRAY: return config.grayBits;
-    default: return 24;
+    case TWPT_BW:
+        return 1;
+    case TWPT_GRAY:
+        return config.grayBits;
+    default:
+        return 24;
     }
 }
 
@@ -64,8 +73,7 @@ void SimComputeImage(const SimConfig &config, const ScanSettings &settings, int 
     TW_UINT16 scanned = requested;
     // The data source enlarges open-length images it is told were scanned
     // lower; it reads the request only above 300 dpi.
-    if (config.unknownLength && config.opticalResolution && requested > config.opticalResolution &&
-        requested > 300)
+    if (config.unknownLength && config.opticalResolution && requested > config.opticalResolution && requested > 300)
         scanned = config.opticalResolution;
     double width = config.bedWidthMils, height = config.bedHeightMils;
     FrameMils(config, settings, &width, &height);

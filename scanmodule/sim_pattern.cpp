@@ -46,9 +46,12 @@ void RenderBits(const SimImage &image, int32_t y, uint8_t *out) {
 
 SimRgb SimPatternColour(SimPattern pattern, int32_t x, int32_t y, int page, int32_t width) {
     switch (pattern) {
-    case SIM_PATTERN_BARS: return Bar(x, width);
-    case SIM_PATTERN_WHITE: return {255, 255, 255};
-    case SIM_PATTERN_BLACK: return {0, 0, 0};
+    case SIM_PATTERN_BARS:
+        return Bar(x, width);
+    case SIM_PATTERN_WHITE:
+        return {255, 255, 255};
+    case SIM_PATTERN_BLACK:
+        return {0, 0, 0};
     default:
         return {(uint8_t)(x + 2 * y + 37 * page), (uint8_t)(x + 5 * y + 11), (uint8_t)(3 * x + y + 101)};
     }
@@ -56,28 +59,44 @@ SimRgb SimPatternColour(SimPattern pattern, int32_t x, int32_t y, int page, int3
 
 uint8_t SimPatternGray(SimPattern pattern, int32_t x, int32_t y, int page, int32_t width) {
     switch (pattern) {
-    case SIM_PATTERN_BARS: return Luma(Bar(x, width));
-    case SIM_PATTERN_WHITE: return 255;
-    case SIM_PATTERN_BLACK: return 0;
-    default: return (uint8_t)(x + 3 * y + 37 * page);
+    case SIM_PATTERN_BARS:
+        return Luma(Bar(x, width));
+    case SIM_PATTERN_WHITE:
+        return 255;
+    case SIM_PATTERN_BLACK:
+        return 0;
+    default:
+        return (uint8_t)(x + 3 * y + 37 * page);
     }
 }
 
 int SimPatternBit(SimPattern pattern, int32_t x, int32_t y, int page, int32_t width) {
     switch (pattern) {
-    case SIM_PATTERN_BARS: return Luma(Bar(x, width)) >= 128;
-    case SIM_PATTERN_WHITE: return 1;
-    case SIM_PATTERN_BLACK: return 0;
-    default: return (x + y + page) % 3 == 0;
+    case SIM_PATTERN_BARS:
+        return Luma(Bar(x, width)) >= 128;
+    case SIM_PATTERN_WHITE:
+        return 1;
+    case SIM_PATTERN_BLACK:
+        return 0;
+    default:
+        return (x + y + page) % 3 == 0;
     }
 }
 
 void SimRenderRow(const SimImage &image, int32_t y, bool bgr, uint8_t *out) {
     memset(out, 0, image.rowBytes);
     switch (image.bitsPerPixel) {
-    case 24: RenderColour(image, y, bgr, out); break;
-    case 8: RenderGray8(image, y, out); break;
-    case 4: RenderGray4(image, y, out); break;
-    default: RenderBits(image, y, out); break;
+    case 24:
+        RenderColour(image, y, bgr, out);
+        break;
+    case 8:
+        RenderGray8(image, y, out);
+        break;
+    case 4:
+        RenderGray4(image, y, out);
+        break;
+    default:
+        RenderBits(image, y, out);
+        break;
     }
 }

@@ -12,16 +12,16 @@
 // when the page is described, so that a late SetDefValue cannot change an
 // image half way through.
 struct SimImage {
-    int32_t width;    // pixels
-    int32_t length;   // lines
-    int bitsPerPixel; // 1, 4, 8 or 24
+    int32_t width;     // pixels
+    int32_t length;    // lines
+    int bitsPerPixel;  // 1, 4, 8 or 24
     TW_UINT16 pixelType;
-    TW_UINT16 resolution;   // dpi scanned
-    TW_UINT16 requested;    // dpi asked for, when above `resolution` (enlarged by the data source)
-    bool openLength;        // announced with ImageLength -1
-    int page;               // 0 for the first page of the job
+    TW_UINT16 resolution;  // dpi scanned
+    TW_UINT16 requested;   // dpi asked for, when above `resolution` (enlarged by the data source)
+    bool openLength;       // announced with ImageLength -1
+    int page;              // 0 for the first page of the job
     SimPattern pattern;
-    uint32_t rowBytes;      // (width x bits + 7) / 8
+    uint32_t rowBytes;  // (width x bits + 7) / 8
 };
 
 struct SimJob {

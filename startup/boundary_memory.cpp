@@ -48,8 +48,10 @@ TW_HANDLE AllocBoundary(size_t bytes) {
 void FreeBoundary(TW_HANDLE handle) {
     if (!handle) return;
     const SourceManagerMemory &memory = SourceManagerMemoryFunctions();
-    if (memory.free) memory.free(handle);
-    else free(handle);
+    if (memory.free)
+        memory.free(handle);
+    else
+        free(handle);
 }
 
 void *LockBoundary(TW_HANDLE handle, size_t *size) {

@@ -20,8 +20,7 @@ void InitIdentity(TW_IDENTITY *identity) {
     char productFamily[kProductStringBuffer] = {};
     char versionInfo[kProductStringBuffer] = {};
     TW_UINT16 majorNum = 0, minorNum = 0;
-    ScanModuleOps.GetProductName(productName, TWLG_USA, &majorNum, &minorNum, manufacturer, productFamily,
-                                 versionInfo);
+    ScanModuleOps.GetProductName(productName, TWLG_USA, &majorNum, &minorNum, manufacturer, productFamily, versionInfo);
     // Whatever the scan module wrote, each buffer ends within itself.
     productName[kProductStringBuffer - 1] = manufacturer[kProductStringBuffer - 1] = '\0';
     productFamily[kProductStringBuffer - 1] = versionInfo[kProductStringBuffer - 1] = '\0';

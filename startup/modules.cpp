@@ -35,8 +35,8 @@ void BindSourceManager() {
     if (ghDSM == nullptr) ghDSM = LoadLibraryA(kSourceManagerName);
 #endif
     if (ghDSM)
-        gpDSMEntry = reinterpret_cast<DSMENTRYPROC>(
-            reinterpret_cast<void (*)(void)>(GetProcAddress(ghDSM, "DSM_Entry")));
+        gpDSMEntry =
+            reinterpret_cast<DSMENTRYPROC>(reinterpret_cast<void (*)(void)>(GetProcAddress(ghDSM, "DSM_Entry")));
 }
 
 void FreeSourceManager() {

@@ -31,9 +31,9 @@ int SM_API MissingNoUItoXferImage(HWND) { return 0; }
 TW_UINT16 SM_API MissingCheckScanJob() { return 0; }
 
 const ScanModuleOpsTable kStandInOps = {
-    MissingGetProductName, MissingConnectScanner, MissingSettings,        MissingSettings,
-    MissingOpenSMUI,       MissingCkUseBufXfer,   MissingUpdateImageInfo, MissingNoArgs,
-    MissingGetSMImage_Buf, MissingGetSMImage_File, MissingGetSMImage_DIB, MissingNoArgs,
+    MissingGetProductName,  MissingConnectScanner,  MissingSettings,        MissingSettings,
+    MissingOpenSMUI,        MissingCkUseBufXfer,    MissingUpdateImageInfo, MissingNoArgs,
+    MissingGetSMImage_Buf,  MissingGetSMImage_File, MissingGetSMImage_DIB,  MissingNoArgs,
     MissingNoUItoXferImage, MissingCheckScanJob,
 };
 

@@ -23,8 +23,8 @@ BOOL CreateSpoolFolder(char *out, size_t size) {
     char tempDir[MAX_PATH];
     if (!TempFolder(tempDir, sizeof tempDir)) return FALSE;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        int written = snprintf(out, size, "%s%s%lX-%u", tempDir, kFolderPrefix,
-                               (unsigned long)GetCurrentProcessId(), ++gSpoolSerial);
+        int written = snprintf(out, size, "%s%s%lX-%u", tempDir, kFolderPrefix, (unsigned long)GetCurrentProcessId(),
+                               ++gSpoolSerial);
         if (written < 0 || (size_t)written >= size) break;
         if (CreateDirectoryA(out, nullptr)) return TRUE;
     }

@@ -67,8 +67,8 @@ bool WriteBmpFromDib(const std::string &path, const DibView &dib, std::string *e
     uint8_t head[kFileHeaderBytes];
     FileHeader(head, kFileHeaderBytes + dib.totalBytes, (uint32_t)(kFileHeaderBytes + dib.pixelOffset));
     OutputFile file;
-    bool ok = file.Create(path) && file.Write(head, sizeof head) && file.Write(dib.bytes, dib.totalBytes) &&
-              file.Finish();
+    bool ok =
+        file.Create(path) && file.Write(head, sizeof head) && file.Write(dib.bytes, dib.totalBytes) && file.Finish();
     if (!ok) *error = file.Error();
     return ok;
 }

@@ -73,10 +73,14 @@ bool ReadLocked(TW_UINT16 conType, const uint8_t *p, size_t size, CapAnswer *a) 
         a->current = a->items[0];
         a->hasCurrent = true;
         return true;
-    case TWON_ENUMERATION: return ReadEnumeration(p, size, itemSize, a);
-    case TWON_ARRAY: return size >= kArrayList && ReadList(p, size, kArrayList, itemSize, Get32(p + 2), a);
-    case TWON_RANGE: return ReadRange(p, size, a);
-    default: return false;
+    case TWON_ENUMERATION:
+        return ReadEnumeration(p, size, itemSize, a);
+    case TWON_ARRAY:
+        return size >= kArrayList && ReadList(p, size, kArrayList, itemSize, Get32(p + 2), a);
+    case TWON_RANGE:
+        return ReadRange(p, size, a);
+    default:
+        return false;
     }
 }
 
@@ -124,15 +128,29 @@ bool ParseFix32(const char *text, TW_UINT32 *item) {
 
 size_t ItemSize(TW_UINT16 itemType) {
     switch (itemType) {
-    case TWTY_INT8: case TWTY_UINT8: return 1;
-    case TWTY_INT16: case TWTY_UINT16: case TWTY_BOOL: return 2;
-    case TWTY_INT32: case TWTY_UINT32: case TWTY_FIX32: return 4;
-    case TWTY_FRAME: return 16;
-    case TWTY_STR32: return 34;
-    case TWTY_STR64: return 66;
-    case TWTY_STR128: return 130;
-    case TWTY_STR255: return 256;
-    default: return 0;
+    case TWTY_INT8:
+    case TWTY_UINT8:
+        return 1;
+    case TWTY_INT16:
+    case TWTY_UINT16:
+    case TWTY_BOOL:
+        return 2;
+    case TWTY_INT32:
+    case TWTY_UINT32:
+    case TWTY_FIX32:
+        return 4;
+    case TWTY_FRAME:
+        return 16;
+    case TWTY_STR32:
+        return 34;
+    case TWTY_STR64:
+        return 66;
+    case TWTY_STR128:
+        return 130;
+    case TWTY_STR255:
+        return 256;
+    default:
+        return 0;
     }
 }
 
@@ -152,10 +170,14 @@ bool WriteOneValue(void *block, TW_UINT16 itemType, TW_UINT32 item) {
 TW_UINT32 ItemNumber(TW_UINT16 itemType, const CapItem &item) {
     const uint8_t *p = item.bytes.data();
     switch (item.bytes.size()) {
-    case 1: return itemType == TWTY_INT8 ? (TW_UINT32)(int32_t)(int8_t)p[0] : p[0];
-    case 2: return itemType == TWTY_INT16 ? (TW_UINT32)(int32_t)(int16_t)Get16(p) : Get16(p);
-    case 4: return Get32(p);
-    default: return 0;
+    case 1:
+        return itemType == TWTY_INT8 ? (TW_UINT32)(int32_t)(int8_t)p[0] : p[0];
+    case 2:
+        return itemType == TWTY_INT16 ? (TW_UINT32)(int32_t)(int16_t)Get16(p) : Get16(p);
+    case 4:
+        return Get32(p);
+    default:
+        return 0;
     }
 }
 

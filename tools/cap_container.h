@@ -23,7 +23,7 @@ struct CapAnswer {
     TW_UINT16 itemType = 0;
     std::vector<CapItem> items;  // the list (enumeration, array), or the one value
     bool hasCurrent = false, hasDefault = false;
-    CapItem current, fallback;  // a range's or an enumeration's current and default
+    CapItem current, fallback;       // a range's or an enumeration's current and default
     CapItem minimum, maximum, step;  // a range
 };
 

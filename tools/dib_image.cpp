@@ -7,9 +7,7 @@ uint16_t LE16(const uint8_t *p) { return (uint16_t)(p[0] | p[1] << 8); }
 
 uint32_t DpiOf(uint32_t pelsPerMeter) { return (uint32_t)(((uint64_t)pelsPerMeter * 254 + 5000) / 10000); }
 
-const uint8_t *PaletteEntry(const DibView &dib, uint32_t index) {
-    return dib.bytes + dib.headerBytes + 4ull * index;
-}
+const uint8_t *PaletteEntry(const DibView &dib, uint32_t index) { return dib.bytes + dib.headerBytes + 4ull * index; }
 
 // The grey level of every palette entry; FALSE when one is coloured.
 bool GreyPalette(const DibView &dib, uint8_t levels[256], std::string *error) {

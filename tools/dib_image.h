@@ -12,7 +12,7 @@
 
 struct DibView {
     const uint8_t *bytes;
-    uint32_t headerBytes;     // biSize
+    uint32_t headerBytes;  // biSize
     uint32_t width;
     uint32_t height;          // rows, whichever way they run
     bool topDown;             // biHeight was negative

@@ -79,8 +79,11 @@ std::string OutputNameForPage(const std::string &pattern, int page) {
 
 bool FormatFromName(const std::string &name, QrFormat *format) {
     std::string lower = Lower(name);
-    if (EndsWith(lower, ".bmp")) *format = QRFORMAT_BMP;
-    else if (EndsWith(lower, ".tif") || EndsWith(lower, ".tiff")) *format = QRFORMAT_TIFF;
-    else return false;
+    if (EndsWith(lower, ".bmp"))
+        *format = QRFORMAT_BMP;
+    else if (EndsWith(lower, ".tif") || EndsWith(lower, ".tiff"))
+        *format = QRFORMAT_TIFF;
+    else
+        return false;
     return true;
 }

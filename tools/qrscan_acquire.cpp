@@ -62,9 +62,12 @@ bool CanWrite(const std::string &name, std::string *error) {
 
 int Transfer(PageJob *job) {
     switch (job->options->xfer) {
-    case QRXFER_MEMORY: return TransferMemory(job);
-    case QRXFER_FILE: return TransferFile(job);
-    default: return TransferNative(job);
+    case QRXFER_MEMORY:
+        return TransferMemory(job);
+    case QRXFER_FILE:
+        return TransferFile(job);
+    default:
+        return TransferNative(job);
     }
 }
 
@@ -81,10 +84,14 @@ int TakePage(TwainSession *s, const QrScanOptions &options, int page) {
         return QRSCAN_IO_ERROR;
     }
     int result = Transfer(&job);
-    if (result == QRSCAN_OK) ReportSaved(job.outputName);
-    else if (result == QRSCAN_CANCELLED) ReportNote("page " + std::to_string(page) + " was cancelled");
-    else if (job.tripletFailed) ReportError(s->lastError);
-    else ReportNote(job.error);
+    if (result == QRSCAN_OK)
+        ReportSaved(job.outputName);
+    else if (result == QRSCAN_CANCELLED)
+        ReportNote("page " + std::to_string(page) + " was cancelled");
+    else if (job.tripletFailed)
+        ReportError(s->lastError);
+    else
+        ReportNote(job.error);
     return result;
 }
 

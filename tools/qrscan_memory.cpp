@@ -50,11 +50,16 @@ bool PlaceStrip(const TW_IMAGEMEMXFER &strip, const uint8_t *buffer, TW_UINT32 b
     uint64_t bytes = (uint64_t)strip.Rows * strip.BytesPerRow;
     uint64_t end = (uint64_t)strip.YOffset + strip.Rows;
     std::string where = "a strip at row " + std::to_string(strip.YOffset);
-    if (strip.Compression != TWCP_NONE) *error = where + " is compressed";
-    else if (strip.XOffset != 0 || strip.Columns != image->width) *error = where + " does not span the image's width";
-    else if (strip.Rows && strip.BytesPerRow < rowBytes) *error = where + " has rows shorter than the image's";
-    else if (bytes > bufferBytes || bytes > strip.BytesWritten) *error = where + " holds more than was written";
-    else if (end > image->length && !openLength) *error = where + " reaches past the image's last row";
+    if (strip.Compression != TWCP_NONE)
+        *error = where + " is compressed";
+    else if (strip.XOffset != 0 || strip.Columns != image->width)
+        *error = where + " does not span the image's width";
+    else if (strip.Rows && strip.BytesPerRow < rowBytes)
+        *error = where + " has rows shorter than the image's";
+    else if (bytes > bufferBytes || bytes > strip.BytesWritten)
+        *error = where + " holds more than was written";
+    else if (end > image->length && !openLength)
+        *error = where + " reaches past the image's last row";
     if (!error->empty()) return false;
     if (end > image->length && !ResizeRaster(image, (uint32_t)end, error)) return false;
     for (uint32_t r = 0; r < strip.Rows; ++r)
@@ -73,8 +78,8 @@ bool StopNow() {
 
 int TransferMemory(PageJob *job) {
     TW_SETUPMEMXFER setup{};
-    if (SourceCall(job->session, "asking for the memory buffer sizes", DG_CONTROL, DAT_SETUPMEMXFER, MSG_GET,
-                   &setup) != TWRC_SUCCESS)
+    if (SourceCall(job->session, "asking for the memory buffer sizes", DG_CONTROL, DAT_SETUPMEMXFER, MSG_GET, &setup) !=
+        TWRC_SUCCESS)
         return TripletFailure(job);
     TW_UINT32 bufferBytes = 0;
     RasterImage image;

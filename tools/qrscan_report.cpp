@@ -16,11 +16,16 @@ std::string GroupsText(TW_UINT32 groups) {
 
 const char *PixelTypeText(TW_INT16 type) {
     switch (type) {
-    case TWPT_BW: return "black and white";
-    case TWPT_GRAY: return "grey";
-    case TWPT_RGB: return "RGB";
-    case TWPT_PALETTE: return "palette";
-    default: return "other";
+    case TWPT_BW:
+        return "black and white";
+    case TWPT_GRAY:
+        return "grey";
+    case TWPT_RGB:
+        return "RGB";
+    case TWPT_PALETTE:
+        return "palette";
+    default:
+        return "other";
     }
 }
 

@@ -88,9 +88,7 @@ void AppIdentity(TW_IDENTITY *app) {
     strcpy(app->ProductName, "qrscan");
 }
 
-bool IsTimeUp(DWORD start, int timeoutSeconds) {
-    return GetTickCount() - start >= (DWORD)timeoutSeconds * 1000u;
-}
+bool IsTimeUp(DWORD start, int timeoutSeconds) { return GetTickCount() - start >= (DWORD)timeoutSeconds * 1000u; }
 
 }  // namespace
 
@@ -153,8 +151,8 @@ bool CreateSessionWindow(TwainSession *s) {
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = kWindowClass;
     RegisterClassA(&wc);
-    s->window = CreateWindowExA(0, kWindowClass, "qrscan", WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr,
-                                wc.hInstance, nullptr);
+    s->window =
+        CreateWindowExA(0, kWindowClass, "qrscan", WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr, wc.hInstance, nullptr);
     return s->window != nullptr;
 }
 
@@ -225,8 +223,7 @@ TW_UINT16 EnableSource(TwainSession *s, bool showUI) {
     return rc;
 }
 
-TW_UINT16 SourceCall(TwainSession *s, const char *step, TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg,
-                     TW_MEMREF data) {
+TW_UINT16 SourceCall(TwainSession *s, const char *step, TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg, TW_MEMREF data) {
     return Call(s, step, &s->source, dg, dat, msg, data);
 }
 
@@ -308,14 +305,18 @@ void *LockHandle(TwainSession *s, TW_HANDLE handle, size_t *size) {
 
 void UnlockHandle(TwainSession *s, TW_HANDLE handle) {
     if (!handle) return;
-    if (!HasManagerMemory(s)) GlobalUnlock(handle);
-    else if (s->entryPoint.DSM_MemUnlock) s->entryPoint.DSM_MemUnlock(handle);
+    if (!HasManagerMemory(s))
+        GlobalUnlock(handle);
+    else if (s->entryPoint.DSM_MemUnlock)
+        s->entryPoint.DSM_MemUnlock(handle);
 }
 
 void FreeHandle(TwainSession *s, TW_HANDLE handle) {
     if (!handle) return;
-    if (!HasManagerMemory(s)) GlobalFree(handle);
-    else s->entryPoint.DSM_MemFree(handle);
+    if (!HasManagerMemory(s))
+        GlobalFree(handle);
+    else
+        s->entryPoint.DSM_MemFree(handle);
 }
 
 TW_UINT16 GetImageInfo(TwainSession *s, TW_IMAGEINFO *info) {
@@ -332,8 +333,8 @@ TW_UINT16 EndTransfer(TwainSession *s, TW_UINT16 *count) {
 
 TW_UINT16 ResetTransfers(TwainSession *s) {
     TW_PENDINGXFERS pending{};
-    TW_UINT16 rc = Call(s, "dropping the pending images", &s->source, DG_CONTROL, DAT_PENDINGXFERS, MSG_RESET,
-                        &pending);
+    TW_UINT16 rc =
+        Call(s, "dropping the pending images", &s->source, DG_CONTROL, DAT_PENDINGXFERS, MSG_RESET, &pending);
     if (rc == TWRC_SUCCESS) s->imagePending = false;
     return rc;
 }

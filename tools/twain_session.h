@@ -28,9 +28,9 @@ struct TwainError {
 struct TwainSession {
     HMODULE dsmLibrary = nullptr;
     DSMENTRYPROC dsmEntry = nullptr;
-    std::string dsmPath;       // the Source Manager's file
+    std::string dsmPath;         // the Source Manager's file
     TW_ENTRYPOINT entryPoint{};  // from a TWAIN 2 manager; Size 0 otherwise
-    bool callbacks = false;    // the source's messages come by callback
+    bool callbacks = false;      // the source's messages come by callback
     HWND window = nullptr;
     TW_IDENTITY app{};
     TW_IDENTITY source{};
@@ -67,8 +67,7 @@ TW_UINT16 OpenSource(TwainSession *s);
 TW_UINT16 EnableSource(TwainSession *s, bool showUI);
 
 // Any triplet to the open source; `step` names it in an error report.
-TW_UINT16 SourceCall(TwainSession *s, const char *step, TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg,
-                     TW_MEMREF data);
+TW_UINT16 SourceCall(TwainSession *s, const char *step, TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg, TW_MEMREF data);
 
 // Runs the message loop, offering every message to the source, until it
 // sends a message (MSG_XFERREADY, MSG_CLOSEDSREQ); MSG_NULL on timeout, or

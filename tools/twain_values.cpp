@@ -12,13 +12,14 @@ struct ValueName {
     const char *name;
 };
 
-#define QR_VALUE(x) {x, #x}
+#define QR_VALUE(x) \
+    { x, #x }
 
 const ValueName kPixelTypes[] = {QR_VALUE(TWPT_BW),      QR_VALUE(TWPT_GRAY), QR_VALUE(TWPT_RGB),
                                  QR_VALUE(TWPT_PALETTE), QR_VALUE(TWPT_CMY),  QR_VALUE(TWPT_CMYK)};
 const ValueName kXferMechs[] = {QR_VALUE(TWSX_NATIVE), QR_VALUE(TWSX_FILE), QR_VALUE(TWSX_MEMORY)};
-const ValueName kFileFormats[] = {QR_VALUE(TWFF_TIFF), QR_VALUE(TWFF_PICT), QR_VALUE(TWFF_BMP),
-                                  QR_VALUE(TWFF_XBM),  QR_VALUE(TWFF_JFIF)};
+const ValueName kFileFormats[] = {QR_VALUE(TWFF_TIFF), QR_VALUE(TWFF_PICT), QR_VALUE(TWFF_BMP), QR_VALUE(TWFF_XBM),
+                                  QR_VALUE(TWFF_JFIF)};
 const ValueName kUnits[] = {QR_VALUE(TWUN_INCHES), QR_VALUE(TWUN_CENTIMETERS), QR_VALUE(TWUN_PICAS),
                             QR_VALUE(TWUN_POINTS), QR_VALUE(TWUN_TWIPS),       QR_VALUE(TWUN_PIXELS)};
 const ValueName kCompressions[] = {QR_VALUE(TWCP_NONE), QR_VALUE(TWCP_PACKBITS), QR_VALUE(TWCP_GROUP31D),
@@ -38,14 +39,20 @@ struct CapValues {
     size_t count;
 };
 
-#define QR_VALUES(cap, table) {cap, table, sizeof table / sizeof table[0]}
+#define QR_VALUES(cap, table) \
+    { cap, table, sizeof table / sizeof table[0] }
 
 const CapValues kCapValues[] = {
-    QR_VALUES(ICAP_PIXELTYPE, kPixelTypes),    QR_VALUES(ICAP_JPEGPIXELTYPE, kPixelTypes),
-    QR_VALUES(ICAP_XFERMECH, kXferMechs),      QR_VALUES(ICAP_IMAGEFILEFORMAT, kFileFormats),
-    QR_VALUES(ICAP_UNITS, kUnits),             QR_VALUES(ICAP_COMPRESSION, kCompressions),
-    QR_VALUES(ICAP_LIGHTPATH, kLightPaths),    QR_VALUES(ICAP_PIXELFLAVOR, kPixelFlavors),
-    QR_VALUES(ICAP_PLANARCHUNKY, kPlanarChunky), QR_VALUES(ICAP_SUPPORTEDSIZES, kSizes),
+    QR_VALUES(ICAP_PIXELTYPE, kPixelTypes),
+    QR_VALUES(ICAP_JPEGPIXELTYPE, kPixelTypes),
+    QR_VALUES(ICAP_XFERMECH, kXferMechs),
+    QR_VALUES(ICAP_IMAGEFILEFORMAT, kFileFormats),
+    QR_VALUES(ICAP_UNITS, kUnits),
+    QR_VALUES(ICAP_COMPRESSION, kCompressions),
+    QR_VALUES(ICAP_LIGHTPATH, kLightPaths),
+    QR_VALUES(ICAP_PIXELFLAVOR, kPixelFlavors),
+    QR_VALUES(ICAP_PLANARCHUNKY, kPlanarChunky),
+    QR_VALUES(ICAP_SUPPORTEDSIZES, kSizes),
     QR_VALUES(ICAP_BITORDER, kBitOrders),
 };
 

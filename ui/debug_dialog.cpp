@@ -38,10 +38,17 @@ BOOL DebugDialog::OnInitDialog() {
 BOOL DebugDialog::OnCommand(WPARAM w, LPARAM l) {
     if (HIWORD(w) == kClicked) {
         switch (LOWORD(w)) {
-        case IDC_DEBUG_DISCARD: OnDiscard(); return TRUE;
-        case IDC_DEBUG_LOCK: OnLock(); return TRUE;
-        case IDC_DEBUG_SKIP: OnSkip(); return TRUE;
-        default: break;
+        case IDC_DEBUG_DISCARD:
+            OnDiscard();
+            return TRUE;
+        case IDC_DEBUG_LOCK:
+            OnLock();
+            return TRUE;
+        case IDC_DEBUG_SKIP:
+            OnSkip();
+            return TRUE;
+        default:
+            break;
         }
     }
     return CDialog::OnCommand(w, l);

@@ -94,8 +94,7 @@ void ProgressDialog::CentreTopmost() {
     RECT window;
     GetWindowRect(&window);
     int width = window.right - window.left, height = window.bottom - window.top;
-    SetWindowPos(HWND_TOPMOST, (screenWidth - width) >> 1, (screenHeight - height) >> 1, width, height,
-                 SWP_SHOWWINDOW);
+    SetWindowPos(HWND_TOPMOST, (screenWidth - width) >> 1, (screenHeight - height) >> 1, width, height, SWP_SHOWWINDOW);
 }
 
 // A frame two pixels outside the bar, drawn once.
@@ -150,8 +149,7 @@ void ProgressDialog::OnLButtonDown(UINT flags, POINT point) {
 void CancelButton::OnButtonDown(UINT, POINT point) {
     RECT button;
     GetWindowRect(&button);
-    if (point.x < button.left || point.x >= button.right || point.y < button.top || point.y >= button.bottom)
-        return;
+    if (point.x < button.left || point.x >= button.right || point.y < button.top || point.y >= button.bottom) return;
     ReleaseCapture();
     Default();
 }
@@ -167,7 +165,6 @@ void CancelButton::OnLButtonUp(UINT, POINT point) {
     ClientToScreen(&point);
     HWND dialog = ::GetParent(m_hWnd);
     Default();  // releases the capture; a release over the button clicks it
-    bool outside = point.x < button.left || point.x >= button.right || point.y < button.top ||
-                   point.y >= button.bottom;
+    bool outside = point.x < button.left || point.x >= button.right || point.y < button.top || point.y >= button.bottom;
     if (outside && IsWindow(dialog)) ::SetCapture(dialog);
 }

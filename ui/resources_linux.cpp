@@ -36,11 +36,14 @@ static const QrDialogItem kDebugItems[] = {
 static const QrDialogTemplate kDialogs[] = {
     {IDD_PROGRESS, PROGRESS_DIALOG_CAPTION, PROGRESS_DIALOG_FONT, PROGRESS_DIALOG_FONT_SIZE, PROGRESS_DIALOG_STYLE,
      PROGRESS_DIALOG_WIDTH, PROGRESS_DIALOG_HEIGHT, kProgressItems, sizeof kProgressItems / sizeof kProgressItems[0]},
-    {IDD_DEBUG, DEBUG_DIALOG_CAPTION, DEBUG_DIALOG_FONT, DEBUG_DIALOG_FONT_SIZE, DEBUG_DIALOG_STYLE,
-     DEBUG_DIALOG_WIDTH, DEBUG_DIALOG_HEIGHT, kDebugItems, sizeof kDebugItems / sizeof kDebugItems[0]},
+    {IDD_DEBUG, DEBUG_DIALOG_CAPTION, DEBUG_DIALOG_FONT, DEBUG_DIALOG_FONT_SIZE, DEBUG_DIALOG_STYLE, DEBUG_DIALOG_WIDTH,
+     DEBUG_DIALOG_HEIGHT, kDebugItems, sizeof kDebugItems / sizeof kDebugItems[0]},
 };
 
 QR_EXPORT const QrResourceTable QrModuleResources = {
-    kStrings, sizeof kStrings / sizeof kStrings[0], kDialogs, sizeof kDialogs / sizeof kDialogs[0],
+    kStrings,
+    sizeof kStrings / sizeof kStrings[0],
+    kDialogs,
+    sizeof kDialogs / sizeof kDialogs[0],
 };
 #endif

@@ -58,8 +58,8 @@ void BuildTiffHeader(TiffHeader &h, TW_UINT32 width, TW_UINT32 length, TW_UINT16
     PutEntry(entry, 256, TIFF_LONG, 1, width);
     PutEntry(entry, 257, TIFF_LONG, 1, length);
     PutEntry(entry, 258, TIFF_SHORT, rgb ? 3 : 1, rgb ? (TW_UINT32)BITS_OFFSET : bits);
-    PutEntry(entry, 259, TIFF_SHORT, 1, 1);                      // no compression
-    PutEntry(entry, 262, TIFF_SHORT, 1, rgb ? 2 : 1);            // RGB, or black is zero
+    PutEntry(entry, 259, TIFF_SHORT, 1, 1);            // no compression
+    PutEntry(entry, 262, TIFF_SHORT, 1, rgb ? 2 : 1);  // RGB, or black is zero
     PutEntry(entry, 273, TIFF_LONG, 1, DATA_OFFSET);
     PutEntry(entry, 277, TIFF_SHORT, 1, rgb ? 3 : 1);
     PutEntry(entry, 278, TIFF_LONG, 1, length);
@@ -127,7 +127,8 @@ TW_INT16 WriteBlocks(HFILE file) {
     ImageBlock block;
     do {
         status = NextBlock(&block);
-        if (status == XFER_FAILED) AfxMessageBox(kBitmapFailure);  // a block that cannot be read back
+        if (status == XFER_FAILED)
+            AfxMessageBox(kBitmapFailure);  // a block that cannot be read back
         else if ((status == XFER_MORE || status == XFER_DONE) && !WriteRows(file, block.data, block.rows * rowBytes))
             status = XFER_FAILED;
     } while (status == XFER_MORE);
@@ -140,7 +141,8 @@ TW_INT16 WriteEnlargedRows(HFILE file) {
     const TW_UINT8 *row = nullptr;
     do {
         status = NextRow(&row);
-        if (status == XFER_FAILED) AfxMessageBox(kBitmapFailure);  // a source line that cannot be had
+        if (status == XFER_FAILED)
+            AfxMessageBox(kBitmapFailure);  // a source line that cannot be had
         else if ((status == XFER_MORE || status == XFER_DONE) && !WriteRows(file, row, ReadRowBytes()))
             status = XFER_FAILED;
     } while (status == XFER_MORE);

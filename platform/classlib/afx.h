@@ -54,12 +54,12 @@ int AfxMessageBox(const char *text, UINT type = MB_OK);
 // application object on Linux (same translation unit, so it is constructed
 // after it and destroyed before it).
 #if defined(_WIN32)
-#define QR_DLL_APPLICATION(AppClass, name)                                             \
-    AppClass name;                                                                       \
-    extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {             \
-        if (reason == DLL_PROCESS_ATTACH) return AfxDllAttach(module);                   \
-        if (reason == DLL_PROCESS_DETACH) AfxDllDetach();                                \
-        return TRUE;                                                                     \
+#define QR_DLL_APPLICATION(AppClass, name)                                   \
+    AppClass name;                                                           \
+    extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) { \
+        if (reason == DLL_PROCESS_ATTACH) return AfxDllAttach(module);       \
+        if (reason == DLL_PROCESS_DETACH) AfxDllDetach();                    \
+        return TRUE;                                                         \
     }
 #else
 struct AfxModuleLifetime {

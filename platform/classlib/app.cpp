@@ -33,13 +33,9 @@ CWinApp::~CWinApp() {
     if (gpApp == this) gpApp = nullptr;
 }
 
-BOOL CWinApp::InitInstance() {
-    return TRUE;
-}
+BOOL CWinApp::InitInstance() { return TRUE; }
 
-int CWinApp::ExitInstance() {
-    return 0;
-}
+int CWinApp::ExitInstance() { return 0; }
 
 void CWinApp::SetDialogBkColor(COLORREF background, COLORREF text) {
     m_dialogBackground = background;
@@ -50,9 +46,7 @@ void CWinApp::SetDialogBkColor(COLORREF background, COLORREF text) {
 #endif
 }
 
-CWinApp *AfxGetApp() {
-    return gpApp;
-}
+CWinApp *AfxGetApp() { return gpApp; }
 
 HINSTANCE AfxGetInstanceHandle() {
     HMODULE module = nullptr;

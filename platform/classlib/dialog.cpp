@@ -8,9 +8,7 @@ namespace {
 
 // Notification codes of a command from a button (BN_CLICKED), a menu (0) or an
 // accelerator (1): the ones that mean "do it".
-bool IsCommandNotification(WPARAM w) {
-    return HIWORD(w) == 0 || HIWORD(w) == 1;
-}
+bool IsCommandNotification(WPARAM w) { return HIWORD(w) == 0 || HIWORD(w) == 1; }
 
 #if defined(_WIN32)
 bool IsColourRequest(UINT message) {
@@ -52,13 +50,9 @@ BOOL CDialog::OnInitDialog() {
     return TRUE;
 }
 
-void CDialog::OnOK() {
-    EndDialog(IDOK);
-}
+void CDialog::OnOK() { EndDialog(IDOK); }
 
-void CDialog::OnCancel() {
-    EndDialog(IDCANCEL);
-}
+void CDialog::OnCancel() { EndDialog(IDCANCEL); }
 
 void CDialog::DoDataExchange(void *) {}
 
@@ -69,9 +63,14 @@ void CDialog::EndDialog(int result) {
 BOOL CDialog::OnCommand(WPARAM w, LPARAM l) {
     if (IsCommandNotification(w)) {
         switch (LOWORD(w)) {
-        case IDOK: OnOK(); return TRUE;
-        case IDCANCEL: OnCancel(); return TRUE;
-        default: break;
+        case IDOK:
+            OnOK();
+            return TRUE;
+        case IDCANCEL:
+            OnCancel();
+            return TRUE;
+        default:
+            break;
         }
     }
     return CWnd::OnCommand(w, l);

@@ -31,12 +31,9 @@ void UnbindWindow(HWND window) {
     gWindowMap.erase(window);
 }
 
-const MSG &CurrentMessage() {
-    return tCurrentMessage;
-}
+const MSG &CurrentMessage() { return tCurrentMessage; }
 
-CurrentMessageScope::CurrentMessageScope(HWND window, UINT message, WPARAM w, LPARAM l)
-    : m_saved(tCurrentMessage) {
+CurrentMessageScope::CurrentMessageScope(HWND window, UINT message, WPARAM w, LPARAM l) : m_saved(tCurrentMessage) {
     tCurrentMessage = MSG();
     tCurrentMessage.hwnd = window;
     tCurrentMessage.message = message;
@@ -44,8 +41,6 @@ CurrentMessageScope::CurrentMessageScope(HWND window, UINT message, WPARAM w, LP
     tCurrentMessage.lParam = l;
 }
 
-CurrentMessageScope::~CurrentMessageScope() {
-    tCurrentMessage = m_saved;
-}
+CurrentMessageScope::~CurrentMessageScope() { tCurrentMessage = m_saved; }
 
 }  // namespace afxinternal

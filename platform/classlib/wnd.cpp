@@ -12,9 +12,7 @@ using afxinternal::LookupWindow;
 
 namespace {
 
-WNDPROC CurrentProcedure(HWND window) {
-    return reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC));
-}
+WNDPROC CurrentProcedure(HWND window) { return reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC)); }
 
 }  // namespace
 
@@ -46,8 +44,8 @@ BOOL CWnd::Attach(HWND window) {
     if (m_hWnd != nullptr || window == nullptr || !IsWindow(window)) return FALSE;
     if (!afxinternal::BindWindow(window, this)) return FALSE;
     m_hWnd = window;
-    m_pfnSuper = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(AfxWndProc)));
+    m_pfnSuper =
+        reinterpret_cast<WNDPROC>(SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(AfxWndProc)));
     if (m_pfnSuper != nullptr) return TRUE;
     afxinternal::UnbindWindow(window);
     m_hWnd = nullptr;
@@ -68,9 +66,7 @@ HWND CWnd::Detach() {
     return window;
 }
 
-CWnd *CWnd::FromHandlePermanent(HWND window) {
-    return window != nullptr ? LookupWindow(window) : nullptr;
-}
+CWnd *CWnd::FromHandlePermanent(HWND window) { return window != nullptr ? LookupWindow(window) : nullptr; }
 
 BOOL CWnd::DestroyWindow() {
     HWND window = m_hWnd;
@@ -80,21 +76,13 @@ BOOL CWnd::DestroyWindow() {
     return destroyed;
 }
 
-BOOL CWnd::ShowWindow(int command) {
-    return ::ShowWindow(m_hWnd, command);
-}
+BOOL CWnd::ShowWindow(int command) { return ::ShowWindow(m_hWnd, command); }
 
-void CWnd::SetWindowText(const char *text) {
-    ::SetWindowTextA(m_hWnd, text);
-}
+void CWnd::SetWindowText(const char *text) { ::SetWindowTextA(m_hWnd, text); }
 
-HWND CWnd::GetDlgItem(int id) const {
-    return ::GetDlgItem(m_hWnd, id);
-}
+HWND CWnd::GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
 
-void CWnd::GetWindowRect(RECT *rect) const {
-    ::GetWindowRect(m_hWnd, rect);
-}
+void CWnd::GetWindowRect(RECT *rect) const { ::GetWindowRect(m_hWnd, rect); }
 
 void CWnd::ScreenToClient(RECT *rect) const {
     POINT topLeft = {rect->left, rect->top};
@@ -104,21 +92,15 @@ void CWnd::ScreenToClient(RECT *rect) const {
     *rect = RECT{topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
 }
 
-void CWnd::ClientToScreen(POINT *point) const {
-    ::ClientToScreen(m_hWnd, point);
-}
+void CWnd::ClientToScreen(POINT *point) const { ::ClientToScreen(m_hWnd, point); }
 
 BOOL CWnd::SetWindowPos(HWND after, int x, int y, int cx, int cy, UINT flags) {
     return ::SetWindowPos(m_hWnd, after, x, y, cx, cy, flags);
 }
 
-HWND CWnd::SetCapture() {
-    return ::SetCapture(m_hWnd);
-}
+HWND CWnd::SetCapture() { return ::SetCapture(m_hWnd); }
 
-CWnd *CWnd::GetParent() const {
-    return FromHandlePermanent(::GetParent(m_hWnd));
-}
+CWnd *CWnd::GetParent() const { return FromHandlePermanent(::GetParent(m_hWnd)); }
 
 CDC *CWnd::GetDC() {
     if (m_hWnd == nullptr) return nullptr;
@@ -145,18 +127,26 @@ BOOL CWnd::SubclassDlgItem(UINT id, CWnd *parent) {
     return control != nullptr && Attach(control);
 }
 
-HWND CWnd::UnsubclassWindow() {
-    return Detach();
-}
+HWND CWnd::UnsubclassWindow() { return Detach(); }
 
 LRESULT CWnd::WindowProc(UINT message, WPARAM w, LPARAM l) {
     switch (message) {
-    case WM_TIMER: OnTimer(static_cast<UINT_PTR>(w)); return 0;
-    case WM_LBUTTONDOWN: OnLButtonDown(static_cast<UINT>(w), POINT{GET_X_LPARAM(l), GET_Y_LPARAM(l)}); return 0;
-    case WM_LBUTTONUP: OnLButtonUp(static_cast<UINT>(w), POINT{GET_X_LPARAM(l), GET_Y_LPARAM(l)}); return 0;
-    case WM_SIZE: OnSize(static_cast<UINT>(w), LOWORD(l), HIWORD(l)); return 0;
-    case WM_COMMAND: return OnCommand(w, l) ? 0 : Default();
-    default: return Default();
+    case WM_TIMER:
+        OnTimer(static_cast<UINT_PTR>(w));
+        return 0;
+    case WM_LBUTTONDOWN:
+        OnLButtonDown(static_cast<UINT>(w), POINT{GET_X_LPARAM(l), GET_Y_LPARAM(l)});
+        return 0;
+    case WM_LBUTTONUP:
+        OnLButtonUp(static_cast<UINT>(w), POINT{GET_X_LPARAM(l), GET_Y_LPARAM(l)});
+        return 0;
+    case WM_SIZE:
+        OnSize(static_cast<UINT>(w), LOWORD(l), HIWORD(l));
+        return 0;
+    case WM_COMMAND:
+        return OnCommand(w, l) ? 0 : Default();
+    default:
+        return Default();
     }
 }
 
@@ -167,22 +157,12 @@ LRESULT CWnd::Default() {
     return CallWindowProcA(m_pfnSuper, m_hWnd, current.message, current.wParam, current.lParam);
 }
 
-void CWnd::OnTimer(UINT_PTR) {
-    Default();
-}
+void CWnd::OnTimer(UINT_PTR) { Default(); }
 
-void CWnd::OnLButtonDown(UINT, POINT) {
-    Default();
-}
+void CWnd::OnLButtonDown(UINT, POINT) { Default(); }
 
-void CWnd::OnLButtonUp(UINT, POINT) {
-    Default();
-}
+void CWnd::OnLButtonUp(UINT, POINT) { Default(); }
 
-void CWnd::OnSize(UINT, int, int) {
-    Default();
-}
+void CWnd::OnSize(UINT, int, int) { Default(); }
 
-BOOL CWnd::OnCommand(WPARAM, LPARAM) {
-    return FALSE;
-}
+BOOL CWnd::OnCommand(WPARAM, LPARAM) { return FALSE; }

@@ -62,7 +62,9 @@ LRESULT ButtonProc(HWND window, UINT message, WPARAM w, LPARAM l) {
         SetCapture(window);
         SetPressed(window, true);
         return 0;
-    case WM_LBUTTONUP: ButtonUp(window, l); return 0;
+    case WM_LBUTTONUP:
+        ButtonUp(window, l);
+        return 0;
     case WM_CAPTURECHANGED:
         if (reinterpret_cast<HWND>(l) != window) SetPressed(window, false);
         return 0;
@@ -75,7 +77,8 @@ LRESULT ButtonProc(HWND window, UINT message, WPARAM w, LPARAM l) {
             Click(window);
         }
         return 0;
-    default: return DefWindowProcA(window, message, w, l);
+    default:
+        return DefWindowProcA(window, message, w, l);
     }
 }
 

@@ -35,10 +35,17 @@ LRESULT GetTextLength(HWND window) {
 
 void SystemCommand(HWND window, WPARAM command) {
     switch (command & 0xFFF0) {
-    case kScClose: SendMessageA(window, WM_CLOSE, 0, 0); break;
-    case kScMinimize: ShowWindow(window, SW_MINIMIZE); break;
-    case kScRestore: ShowWindow(window, SW_RESTORE); break;
-    default: break;
+    case kScClose:
+        SendMessageA(window, WM_CLOSE, 0, 0);
+        break;
+    case kScMinimize:
+        ShowWindow(window, SW_MINIMIZE);
+        break;
+    case kScRestore:
+        ShowWindow(window, SW_RESTORE);
+        break;
+    default:
+        break;
     }
 }
 
@@ -50,12 +57,20 @@ using namespace userlayer;
 
 LRESULT DefWindowProcA(HWND window, UINT message, WPARAM w, LPARAM l) {
     switch (message) {
-    case WM_SETTEXT: return SetText(window, reinterpret_cast<LPCSTR>(l));
-    case WM_GETTEXT: return GetText(window, w, reinterpret_cast<LPSTR>(l));
-    case WM_GETTEXTLENGTH: return GetTextLength(window);
-    case WM_CLOSE: DestroyWindow(window); return 0;
-    case WM_SYSCOMMAND: SystemCommand(window, w); return 0;
-    default: return 0;
+    case WM_SETTEXT:
+        return SetText(window, reinterpret_cast<LPCSTR>(l));
+    case WM_GETTEXT:
+        return GetText(window, w, reinterpret_cast<LPSTR>(l));
+    case WM_GETTEXTLENGTH:
+        return GetTextLength(window);
+    case WM_CLOSE:
+        DestroyWindow(window);
+        return 0;
+    case WM_SYSCOMMAND:
+        SystemCommand(window, w);
+        return 0;
+    default:
+        return 0;
     }
 }
 

@@ -11,8 +11,7 @@ namespace {
 constexpr DWORD kButtonTypeMask = 0x0F;
 
 bool IsTabStop(const Window &control) {
-    return (control.style & WS_TABSTOP) != 0 && (control.style & WS_VISIBLE) != 0 &&
-           (control.style & WS_DISABLED) == 0;
+    return (control.style & WS_TABSTOP) != 0 && (control.style & WS_VISIBLE) != 0 && (control.style & WS_DISABLED) == 0;
 }
 
 bool IsPushButton(const Window &control) {
@@ -54,9 +53,14 @@ bool HandleDialogKey(HWND dialog, WPARAM key) {
     case VK_TAB:
         if (HWND next = NextTabStop(dialog, GetFocus())) SetFocus(next);
         return true;
-    case VK_RETURN: PressButton(dialog, DefaultButtonId(dialog)); return true;
-    case VK_ESCAPE: PressButton(dialog, IDCANCEL); return true;
-    default: return false;
+    case VK_RETURN:
+        PressButton(dialog, DefaultButtonId(dialog));
+        return true;
+    case VK_ESCAPE:
+        PressButton(dialog, IDCANCEL);
+        return true;
+    default:
+        return false;
     }
 }
 

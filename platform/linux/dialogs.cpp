@@ -12,9 +12,7 @@ namespace {
 // Dialog units are turned into pixels with one fixed base for every font.
 constexpr int kPixelsPerDialogUnit = 2;
 
-bool ReturnsResultDirectly(UINT message) {
-    return message == WM_INITDIALOG;
-}
+bool ReturnsResultDirectly(UINT message) { return message == WM_INITDIALOG; }
 
 LRESULT DefaultDialogProcessing(HWND dialog, UINT message, WPARAM w, LPARAM l) {
     switch (message) {
@@ -27,8 +25,10 @@ LRESULT DefaultDialogProcessing(HWND dialog, UINT message, WPARAM w, LPARAM l) {
         return 0;
     }
     case WM_INITDIALOG:
-    case WM_COMMAND: return 0;
-    default: return DefWindowProcA(dialog, message, w, l);
+    case WM_COMMAND:
+        return 0;
+    default:
+        return DefWindowProcA(dialog, message, w, l);
     }
 }
 

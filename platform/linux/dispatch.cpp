@@ -19,12 +19,18 @@ char CharacterOf(WPARAM key) {
     if (key >= '0' && key <= '9') return static_cast<char>(key);
     if (key >= kVkNumpad0 && key <= kVkNumpad9) return static_cast<char>('0' + (key - kVkNumpad0));
     switch (key) {
-    case VK_SPACE: return ' ';
-    case VK_RETURN: return '\r';
-    case VK_TAB: return '\t';
-    case VK_ESCAPE: return 0x1B;
-    case kVkBack: return 0x08;
-    default: return 0;
+    case VK_SPACE:
+        return ' ';
+    case VK_RETURN:
+        return '\r';
+    case VK_TAB:
+        return '\t';
+    case VK_ESCAPE:
+        return 0x1B;
+    case kVkBack:
+        return 0x08;
+    default:
+        return 0;
     }
 }
 

@@ -13,8 +13,8 @@ namespace {
 
 TextDisplay gTextDisplay = {nullptr, nullptr, nullptr};
 
-WinLayerTextOut RecordText(const DeviceContext &context, int x, int y, UINT options, const RECT *rect,
-                           LPCSTR text, UINT count) {
+WinLayerTextOut RecordText(const DeviceContext &context, int x, int y, UINT options, const RECT *rect, LPCSTR text,
+                           UINT count) {
     Drawing &drawing = State().drawings[context.window];
     WinLayerTextOut &out = drawing.lastText;
     out.count += 1;

@@ -6,20 +6,13 @@
 
 static thread_local DWORD tLastError = NO_ERROR;
 
-WINBASEAPI DWORD GetLastError(void)
-{
-    return tLastError;
-}
+WINBASEAPI DWORD GetLastError(void) { return tLastError; }
 
-WINBASEAPI void SetLastError(DWORD code)
-{
-    tLastError = code;
-}
+WINBASEAPI void SetLastError(DWORD code) { tLastError = code; }
 
 namespace kernel {
 
-DWORD ErrorFromErrno(int err)
-{
+DWORD ErrorFromErrno(int err) {
     switch (err) {
     case 0:
         return NO_ERROR;
@@ -61,13 +54,9 @@ DWORD ErrorFromErrno(int err)
     }
 }
 
-void SetErrorFromErrno(int err)
-{
-    SetLastError(ErrorFromErrno(err));
-}
+void SetErrorFromErrno(int err) { SetLastError(ErrorFromErrno(err)); }
 
-void SetErrorFromErrnoForPath(int err, const std::string &path)
-{
+void SetErrorFromErrnoForPath(int err, const std::string &path) {
     if (err == ENOENT && !IsDirectory(DirectoryOf(path))) {
         SetLastError(ERROR_PATH_NOT_FOUND);
         return;
@@ -75,4 +64,4 @@ void SetErrorFromErrnoForPath(int err, const std::string &path)
     SetErrorFromErrno(err);
 }
 
-} // namespace kernel
+}  // namespace kernel

@@ -22,52 +22,35 @@ FaultPoint gFileWrites;
 FaultPoint gFileReads;
 FaultPoint gHeapAllocs;
 
-bool CountCall(FaultPoint &point)
-{
+bool CountCall(FaultPoint &point) {
     std::lock_guard<std::mutex> lock(gFaultMutex);
     point.calls++;
-    if (point.untilFailure <= 0)
-        return false;
+    if (point.untilFailure <= 0) return false;
     point.untilFailure--;
     return point.untilFailure == 0;
 }
 
-void ArmFault(FaultPoint &point, long n)
-{
+void ArmFault(FaultPoint &point, long n) {
     std::lock_guard<std::mutex> lock(gFaultMutex);
     point.untilFailure = n > 0 ? n : 0;
 }
 
-} // namespace
+}  // namespace
 
 namespace kernel {
 
-bool CountGlobalAlloc(void)
-{
-    return CountCall(gGlobalAllocs);
-}
+bool CountGlobalAlloc(void) { return CountCall(gGlobalAllocs); }
 
-bool CountFileWrite(void)
-{
-    return CountCall(gFileWrites);
-}
+bool CountFileWrite(void) { return CountCall(gFileWrites); }
 
-bool CountFileRead(void)
-{
-    return CountCall(gFileReads);
-}
+bool CountFileRead(void) { return CountCall(gFileReads); }
 
-bool CountHeapAlloc(void)
-{
-    return CountCall(gHeapAllocs);
-}
+bool CountHeapAlloc(void) { return CountCall(gHeapAllocs); }
 
-} // namespace kernel
+}  // namespace kernel
 
-WINBASEAPI void WinLayer_GetCounters(WinLayerCounters *out)
-{
-    if (!out)
-        return;
+WINBASEAPI void WinLayer_GetCounters(WinLayerCounters *out) {
+    if (!out) return;
     std::lock_guard<std::mutex> lock(gFaultMutex);
     out->globalAllocs = gGlobalAllocs.calls;
     out->fileWrites = gFileWrites.calls;
@@ -75,8 +58,7 @@ WINBASEAPI void WinLayer_GetCounters(WinLayerCounters *out)
     out->heapAllocs = gHeapAllocs.calls;
 }
 
-WINBASEAPI void WinLayer_ResetCounters(void)
-{
+WINBASEAPI void WinLayer_ResetCounters(void) {
     std::lock_guard<std::mutex> lock(gFaultMutex);
     gGlobalAllocs.calls = 0;
     gFileWrites.calls = 0;
@@ -84,28 +66,15 @@ WINBASEAPI void WinLayer_ResetCounters(void)
     gHeapAllocs.calls = 0;
 }
 
-WINBASEAPI void WinLayer_FailNthGlobalAlloc(long n)
-{
-    ArmFault(gGlobalAllocs, n);
-}
+WINBASEAPI void WinLayer_FailNthGlobalAlloc(long n) { ArmFault(gGlobalAllocs, n); }
 
-WINBASEAPI void WinLayer_FailNthFileWrite(long n)
-{
-    ArmFault(gFileWrites, n);
-}
+WINBASEAPI void WinLayer_FailNthFileWrite(long n) { ArmFault(gFileWrites, n); }
 
-WINBASEAPI void WinLayer_FailNthFileRead(long n)
-{
-    ArmFault(gFileReads, n);
-}
+WINBASEAPI void WinLayer_FailNthFileRead(long n) { ArmFault(gFileReads, n); }
 
-WINBASEAPI void WinLayer_FailNthHeapAlloc(long n)
-{
-    ArmFault(gHeapAllocs, n);
-}
+WINBASEAPI void WinLayer_FailNthHeapAlloc(long n) { ArmFault(gHeapAllocs, n); }
 
-WINBASEAPI void WinLayer_ClearFaults(void)
-{
+WINBASEAPI void WinLayer_ClearFaults(void) {
     ArmFault(gGlobalAllocs, 0);
     ArmFault(gFileWrites, 0);
     ArmFault(gFileReads, 0);

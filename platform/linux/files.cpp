@@ -45,20 +45,18 @@
 
 namespace {
 
-constexpr unsigned kNormalMode = 0666;   // less the umask, as every Linux program
-constexpr unsigned kReadOnlyMode = 0444; // _lcreat attribute 1, FILE_ATTRIBUTE_READONLY
+constexpr unsigned kNormalMode = 0666;    // less the umask, as every Linux program
+constexpr unsigned kReadOnlyMode = 0444;  // _lcreat attribute 1, FILE_ATTRIBUTE_READONLY
 
 std::mutex gFileMutex;
 std::unordered_set<int> gOpenFiles;
 
-bool IsTracked(int fd)
-{
+bool IsTracked(int fd) {
     std::lock_guard<std::mutex> lock(gFileMutex);
     return gOpenFiles.count(fd) != 0;
 }
 
-bool TrackFile(int fd)
-{
+bool TrackFile(int fd) {
     std::lock_guard<std::mutex> lock(gFileMutex);
     try {
         gOpenFiles.insert(fd);
@@ -69,18 +67,15 @@ bool TrackFile(int fd)
 }
 
 // Takes the descriptor out of the table; false when it was not there.
-bool UntrackFile(int fd)
-{
+bool UntrackFile(int fd) {
     std::lock_guard<std::mutex> lock(gFileMutex);
     return gOpenFiles.erase(fd) != 0;
 }
 
 // A descriptor below 3 means a standard stream was closed; a file there
 // would receive whatever the program prints, so it moves higher.
-int MoveAboveStandardStreams(int fd)
-{
-    if (fd > STDERR_FILENO)
-        return fd;
+int MoveAboveStandardStreams(int fd) {
+    if (fd > STDERR_FILENO) return fd;
     int moved = fcntl(fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
     int err = errno;
     close(fd);
@@ -89,18 +84,15 @@ int MoveAboveStandardStreams(int fd)
 }
 
 // Win32 refuses to open a folder as a file.
-bool RefuseDirectory(int fd)
-{
+bool RefuseDirectory(int fd) {
     struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISDIR(st.st_mode))
-        return false;
+    if (fstat(fd, &st) != 0 || !S_ISDIR(st.st_mode)) return false;
     close(fd);
     errno = EISDIR;
     return true;
 }
 
-int AccessFlags(int ofMode)
-{
+int AccessFlags(int ofMode) {
     switch (ofMode & 0x3) {
     case OF_WRITE:
         return O_WRONLY;
@@ -112,8 +104,7 @@ int AccessFlags(int ofMode)
 }
 
 // Opens, tracks and returns a descriptor, or HFILE_ERROR with the Win32 error.
-HFILE OpenTracked(const std::string &path, int flags, unsigned mode)
-{
+HFILE OpenTracked(const std::string &path, int flags, unsigned mode) {
     int fd = kernel::OpenDescriptor(path, flags, mode);
     if (fd < 0) {
         kernel::SetErrorFromErrnoForPath(errno, path);
@@ -129,23 +120,16 @@ HFILE OpenTracked(const std::string &path, int flags, unsigned mode)
 
 // An I/O error on a descriptor the layer knows: EBADF then means the file
 // was not opened for that direction, which Win32 calls access denied.
-void SetIoError(int err)
-{
-    SetLastError(err == EBADF ? ERROR_ACCESS_DENIED : kernel::ErrorFromErrno(err));
-}
+void SetIoError(int err) { SetLastError(err == EBADF ? ERROR_ACCESS_DENIED : kernel::ErrorFromErrno(err)); }
 
 // read(2) until `bytes` have come or the file ends; -1 on an error.
-ssize_t ReadFully(int fd, char *buffer, size_t bytes)
-{
+ssize_t ReadFully(int fd, char *buffer, size_t bytes) {
     size_t done = 0;
     while (done < bytes) {
         ssize_t got = read(fd, buffer + done, bytes - done);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return -1;
-        if (got == 0)
-            break;
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return -1;
+        if (got == 0) break;
         done += static_cast<size_t>(got);
     }
     return static_cast<ssize_t>(done);
@@ -153,8 +137,7 @@ ssize_t ReadFully(int fd, char *buffer, size_t bytes)
 
 // The position a seek would reach, checked: false when it is negative or
 // beyond what the LONG result can carry.
-bool ComputeSeekTarget(int fd, LONG offset, int origin, off_t *target)
-{
+bool ComputeSeekTarget(int fd, LONG offset, int origin, off_t *target) {
     off_t base;
     if (origin == FILE_BEGIN) {
         base = 0;
@@ -187,8 +170,7 @@ bool ComputeSeekTarget(int fd, LONG offset, int origin, off_t *target)
 
 // OpenFile reports the full path in szPathName and refuses a path that
 // does not fit there, as Win32 does.
-bool FillOfstructPath(LPOFSTRUCT info, const std::string &path)
-{
+bool FillOfstructPath(LPOFSTRUCT info, const std::string &path) {
     std::string full = kernel::FullPath(path);
     if (full.empty() || full.size() >= sizeof(info->szPathName)) {
         SetLastError(full.empty() ? ERROR_PATH_NOT_FOUND : ERROR_INVALID_DATA);
@@ -199,21 +181,16 @@ bool FillOfstructPath(LPOFSTRUCT info, const std::string &path)
 }
 
 // OF_CREATE creates or truncates, always for reading and writing.
-int OpenFileFlags(UINT style)
-{
-    if (style & OF_CREATE)
-        return O_RDWR | O_CREAT | O_TRUNC;
+int OpenFileFlags(UINT style) {
+    if (style & OF_CREATE) return O_RDWR | O_CREAT | O_TRUNC;
     return AccessFlags(static_cast<int>(style));
 }
 
 // The work of OpenFile once the path is known. OF_PARSE returns 0, OF_DELETE
 // and OF_EXIST return TRUE, the others an open HFILE.
-HFILE OpenFileStyle(const std::string &path, LPOFSTRUCT info, UINT style)
-{
-    if (!FillOfstructPath(info, path))
-        return HFILE_ERROR;
-    if (style & OF_PARSE)
-        return 0;
+HFILE OpenFileStyle(const std::string &path, LPOFSTRUCT info, UINT style) {
+    if (!FillOfstructPath(info, path)) return HFILE_ERROR;
+    if (style & OF_PARSE) return 0;
     if ((style & OF_DELETE) && !(style & OF_CREATE)) {
         if (unlink(path.c_str()) != 0) {
             kernel::SetErrorFromErrnoForPath(errno, path);
@@ -222,8 +199,7 @@ HFILE OpenFileStyle(const std::string &path, LPOFSTRUCT info, UINT style)
         return TRUE;
     }
     HFILE file = OpenTracked(path, OpenFileFlags(style), kNormalMode);
-    if (file == HFILE_ERROR)
-        return HFILE_ERROR;
+    if (file == HFILE_ERROR) return HFILE_ERROR;
     if (style & OF_EXIST) {
         _lclose(file);
         return TRUE;
@@ -236,8 +212,7 @@ struct CreateDisposition {
     bool valid;
 };
 
-CreateDisposition DispositionFlags(DWORD disposition)
-{
+CreateDisposition DispositionFlags(DWORD disposition) {
     switch (disposition) {
     case CREATE_NEW:
         // Exclusive, and never through a link: a link planted at the name is
@@ -256,51 +231,42 @@ CreateDisposition DispositionFlags(DWORD disposition)
     }
 }
 
-int GenericAccessFlags(DWORD access)
-{
+int GenericAccessFlags(DWORD access) {
     bool reads = (access & GENERIC_READ) != 0;
     bool writes = (access & GENERIC_WRITE) != 0;
-    if (reads && writes)
-        return O_RDWR;
+    if (reads && writes) return O_RDWR;
     return writes ? O_WRONLY : O_RDONLY;
 }
 
-} // namespace
+}  // namespace
 
 namespace kernel {
 
-int OpenDescriptor(const std::string &path, int flags, unsigned mode)
-{
+int OpenDescriptor(const std::string &path, int flags, unsigned mode) {
     int fd;
     do {
         fd = open(path.c_str(), flags | O_CLOEXEC, static_cast<mode_t>(mode));
     } while (fd < 0 && errno == EINTR);
-    if (fd < 0)
-        return -1;
+    if (fd < 0) return -1;
     fd = MoveAboveStandardStreams(fd);
-    if (fd < 0 || RefuseDirectory(fd))
-        return -1;
+    if (fd < 0 || RefuseDirectory(fd)) return -1;
     return fd;
 }
 
-ssize_t WriteFully(int fd, const char *buffer, size_t bytes)
-{
+ssize_t WriteFully(int fd, const char *buffer, size_t bytes) {
     size_t done = 0;
     while (done < bytes) {
         ssize_t put = write(fd, buffer + done, bytes - done);
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put < 0)
-            return -1;
+        if (put < 0 && errno == EINTR) continue;
+        if (put < 0) return -1;
         done += static_cast<size_t>(put);
     }
     return static_cast<ssize_t>(done);
 }
 
-} // namespace kernel
+}  // namespace kernel
 
-WINBASEAPI HFILE _lcreat(LPCSTR path, int attribute)
-{
+WINBASEAPI HFILE _lcreat(LPCSTR path, int attribute) {
     if (!path) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return HFILE_ERROR;
@@ -310,8 +276,7 @@ WINBASEAPI HFILE _lcreat(LPCSTR path, int attribute)
 }
 
 // The share bits of `mode` are accepted and not enforced.
-WINBASEAPI HFILE _lopen(LPCSTR path, int mode)
-{
+WINBASEAPI HFILE _lopen(LPCSTR path, int mode) {
     if (!path) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return HFILE_ERROR;
@@ -319,10 +284,8 @@ WINBASEAPI HFILE _lopen(LPCSTR path, int mode)
     return OpenTracked(kernel::NativePath(path), AccessFlags(mode), 0);
 }
 
-WINBASEAPI UINT _lread(HFILE file, LPVOID buffer, UINT bytes)
-{
-    if (kernel::CountFileRead())
-        return 0; // an injected short read: nothing read
+WINBASEAPI UINT _lread(HFILE file, LPVOID buffer, UINT bytes) {
+    if (kernel::CountFileRead()) return 0;  // an injected short read: nothing read
     if (!IsTracked(file)) {
         SetLastError(ERROR_INVALID_HANDLE);
         return static_cast<UINT>(HFILE_ERROR);
@@ -339,16 +302,13 @@ WINBASEAPI UINT _lread(HFILE file, LPVOID buffer, UINT bytes)
     return static_cast<UINT>(got);
 }
 
-WINBASEAPI UINT _lwrite(HFILE file, LPCSTR buffer, UINT bytes)
-{
-    if (kernel::CountFileWrite())
-        return 0; // an injected short write: nothing written
+WINBASEAPI UINT _lwrite(HFILE file, LPCSTR buffer, UINT bytes) {
+    if (kernel::CountFileWrite()) return 0;  // an injected short write: nothing written
     if (!IsTracked(file)) {
         SetLastError(ERROR_INVALID_HANDLE);
         return static_cast<UINT>(HFILE_ERROR);
     }
-    if (bytes == 0)
-        return 0; // no truncation; see the top of this file
+    if (bytes == 0) return 0;  // no truncation; see the top of this file
     if (!buffer) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return static_cast<UINT>(HFILE_ERROR);
@@ -361,15 +321,13 @@ WINBASEAPI UINT _lwrite(HFILE file, LPCSTR buffer, UINT bytes)
     return static_cast<UINT>(put);
 }
 
-WINBASEAPI LONG _llseek(HFILE file, LONG offset, int origin)
-{
+WINBASEAPI LONG _llseek(HFILE file, LONG offset, int origin) {
     if (!IsTracked(file)) {
         SetLastError(ERROR_INVALID_HANDLE);
         return HFILE_ERROR;
     }
     off_t target;
-    if (!ComputeSeekTarget(file, offset, origin, &target))
-        return HFILE_ERROR;
+    if (!ComputeSeekTarget(file, offset, origin, &target)) return HFILE_ERROR;
     if (lseek(file, target, SEEK_SET) < 0) {
         kernel::SetErrorFromErrno(errno);
         return HFILE_ERROR;
@@ -377,8 +335,7 @@ WINBASEAPI LONG _llseek(HFILE file, LONG offset, int origin)
     return static_cast<LONG>(target);
 }
 
-WINBASEAPI HFILE _lclose(HFILE file)
-{
+WINBASEAPI HFILE _lclose(HFILE file) {
     if (!UntrackFile(file)) {
         SetLastError(ERROR_INVALID_HANDLE);
         return HFILE_ERROR;
@@ -392,8 +349,7 @@ WINBASEAPI HFILE _lclose(HFILE file)
     return 0;
 }
 
-WINBASEAPI HFILE OpenFile(LPCSTR path, LPOFSTRUCT info, UINT style)
-{
+WINBASEAPI HFILE OpenFile(LPCSTR path, LPOFSTRUCT info, UINT style) {
     if (!info) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return HFILE_ERROR;
@@ -412,17 +368,15 @@ WINBASEAPI HFILE OpenFile(LPCSTR path, LPOFSTRUCT info, UINT style)
         return HFILE_ERROR;
     }
     HFILE file = OpenFileStyle(native, info, style);
-    if (file == HFILE_ERROR)
-        info->nErrCode = static_cast<WORD>(GetLastError());
+    if (file == HFILE_ERROR) info->nErrCode = static_cast<WORD>(GetLastError());
     return file;
 }
 
 // Security attributes, share modes and a template file are accepted and
 // ignored. CREATE_ALWAYS and OPEN_ALWAYS report ERROR_ALREADY_EXISTS when the
 // file was there, as Win32 does.
-WINBASEAPI HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, void *security, DWORD disposition,
-                              DWORD flags, HANDLE templateFile)
-{
+WINBASEAPI HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, void *security, DWORD disposition, DWORD flags,
+                              HANDLE templateFile) {
     (void)share;
     (void)security;
     (void)templateFile;
@@ -440,26 +394,22 @@ WINBASEAPI HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, void *secu
         // Try to create it first, to learn whether the file was there.
         file = OpenTracked(native, openFlags | O_EXCL, mode);
         existed = file == HFILE_ERROR && GetLastError() == ERROR_FILE_EXISTS;
-        if (file == HFILE_ERROR && !existed)
-            return INVALID_HANDLE_VALUE;
+        if (file == HFILE_ERROR && !existed) return INVALID_HANDLE_VALUE;
     }
-    if (file == HFILE_ERROR)
-        file = OpenTracked(native, openFlags, mode);
+    if (file == HFILE_ERROR) file = OpenTracked(native, openFlags, mode);
     if (file == HFILE_ERROR) {
         if (disposition == CREATE_NEW && GetLastError() == ERROR_CANT_RESOLVE_FILENAME)
-            SetLastError(ERROR_FILE_EXISTS); // O_NOFOLLOW met a link
+            SetLastError(ERROR_FILE_EXISTS);  // O_NOFOLLOW met a link
         return INVALID_HANDLE_VALUE;
     }
-    if (flags & FILE_FLAG_DELETE_ON_CLOSE)
-        unlink(native.c_str());
+    if (flags & FILE_FLAG_DELETE_ON_CLOSE) unlink(native.c_str());
     bool reportsExisting = disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS;
     SetLastError(reportsExisting && existed ? ERROR_ALREADY_EXISTS : NO_ERROR);
     return reinterpret_cast<HANDLE>(static_cast<intptr_t>(file));
 }
 
 // The only kernel objects of this layer are files.
-WINBASEAPI BOOL CloseHandle(HANDLE object)
-{
+WINBASEAPI BOOL CloseHandle(HANDLE object) {
     intptr_t value = reinterpret_cast<intptr_t>(object);
     if (value < 0 || value > INT_MAX) {
         SetLastError(ERROR_INVALID_HANDLE);
@@ -468,8 +418,7 @@ WINBASEAPI BOOL CloseHandle(HANDLE object)
     return _lclose(static_cast<HFILE>(value)) == 0;
 }
 
-WINBASEAPI BOOL DeleteFileA(LPCSTR path)
-{
+WINBASEAPI BOOL DeleteFileA(LPCSTR path) {
     if (!path) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
@@ -482,8 +431,7 @@ WINBASEAPI BOOL DeleteFileA(LPCSTR path)
     return TRUE;
 }
 
-WINBASEAPI BOOL CreateDirectoryA(LPCSTR path, void *security)
-{
+WINBASEAPI BOOL CreateDirectoryA(LPCSTR path, void *security) {
     (void)security;
     if (!path) {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -502,8 +450,7 @@ WINBASEAPI BOOL CreateDirectoryA(LPCSTR path, void *security)
     return TRUE;
 }
 
-WINBASEAPI BOOL RemoveDirectoryA(LPCSTR path)
-{
+WINBASEAPI BOOL RemoveDirectoryA(LPCSTR path) {
     if (!path) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
@@ -521,8 +468,7 @@ WINBASEAPI BOOL RemoveDirectoryA(LPCSTR path)
 
 // A file without the owner's write permission is read-only; a name that
 // begins with '.' is hidden, as Wine shows Linux files.
-WINBASEAPI DWORD GetFileAttributesA(LPCSTR path)
-{
+WINBASEAPI DWORD GetFileAttributesA(LPCSTR path) {
     if (!path) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return INVALID_FILE_ATTRIBUTES;
@@ -534,24 +480,20 @@ WINBASEAPI DWORD GetFileAttributesA(LPCSTR path)
         return INVALID_FILE_ATTRIBUTES;
     }
     DWORD attributes = 0;
-    if (S_ISDIR(st.st_mode))
-        attributes |= FILE_ATTRIBUTE_DIRECTORY;
-    if (!(st.st_mode & S_IWUSR))
-        attributes |= FILE_ATTRIBUTE_READONLY;
+    if (S_ISDIR(st.st_mode)) attributes |= FILE_ATTRIBUTE_DIRECTORY;
+    if (!(st.st_mode & S_IWUSR)) attributes |= FILE_ATTRIBUTE_READONLY;
     std::string name = kernel::BaseNameOf(native);
-    if (name.size() > 1 && name[0] == '.' && name != "..")
-        attributes |= FILE_ATTRIBUTE_HIDDEN;
+    if (name.size() > 1 && name[0] == '.' && name != "..") attributes |= FILE_ATTRIBUTE_HIDDEN;
     return attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
 }
 
-WINBASEAPI HANDLE OpenProcess(DWORD access, BOOL inherit, DWORD processId)
-{
+WINBASEAPI HANDLE OpenProcess(DWORD access, BOOL inherit, DWORD processId) {
     (void)access;
     (void)inherit;
     std::string folder = "/proc/" + std::to_string(processId);
     int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
-        SetLastError(ERROR_INVALID_PARAMETER); // no such process, as Win32 says
+        SetLastError(ERROR_INVALID_PARAMETER);  // no such process, as Win32 says
         return nullptr;
     }
     if (!TrackFile(fd)) {
@@ -564,8 +506,7 @@ WINBASEAPI HANDLE OpenProcess(DWORD access, BOOL inherit, DWORD processId)
 
 // A process runs while its /proc folder still answers and it is no zombie.
 // Its real exit code is not kept: an ended process reports 0.
-WINBASEAPI BOOL GetExitCodeProcess(HANDLE process, DWORD *exitCode)
-{
+WINBASEAPI BOOL GetExitCodeProcess(HANDLE process, DWORD *exitCode) {
     intptr_t fd = reinterpret_cast<intptr_t>(process);
     if (!exitCode || fd < 0 || fd > INT_MAX || !IsTracked(static_cast<int>(fd))) {
         SetLastError(ERROR_INVALID_HANDLE);
@@ -573,8 +514,7 @@ WINBASEAPI BOOL GetExitCodeProcess(HANDLE process, DWORD *exitCode)
     }
     *exitCode = 0;
     int stat = openat(static_cast<int>(fd), "stat", O_RDONLY | O_CLOEXEC);
-    if (stat < 0)
-        return TRUE;
+    if (stat < 0) return TRUE;
     char text[512];
     ssize_t got = read(stat, text, sizeof text - 1);
     close(stat);
@@ -582,7 +522,6 @@ WINBASEAPI BOOL GetExitCodeProcess(HANDLE process, DWORD *exitCode)
     // "pid (name) S ...": the state follows the last ')'.
     const char *end = strrchr(text, ')');
     char state = end && end[1] == ' ' ? end[2] : 'X';
-    if (state != 'Z' && state != 'X' && state != 'x')
-        *exitCode = STILL_ACTIVE;
+    if (state != 'Z' && state != 'X' && state != 'x') *exitCode = STILL_ACTIVE;
     return TRUE;
 }

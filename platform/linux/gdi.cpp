@@ -92,13 +92,19 @@ int GetDeviceCaps(HDC dc, int index) {
     Lock lock = LockState();
     if (FindDeviceContext(dc) == nullptr) return 0;
     switch (index) {
-    case HORZRES: return kScreenWidth;
-    case VERTRES: return kScreenHeight;
-    case 12: return 24;  // BITSPIXEL
-    case 14: return 1;   // PLANES
-    case 88:             // LOGPIXELSX
-    case 90: return 96;  // LOGPIXELSY
-    default: return 0;
+    case HORZRES:
+        return kScreenWidth;
+    case VERTRES:
+        return kScreenHeight;
+    case 12:
+        return 24;  // BITSPIXEL
+    case 14:
+        return 1;  // PLANES
+    case 88:       // LOGPIXELSX
+    case 90:
+        return 96;  // LOGPIXELSY
+    default:
+        return 0;
     }
 }
 
@@ -144,10 +150,15 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
     DeviceContext *context = FindDeviceContext(dc);
     if (context == nullptr) return nullptr;
     switch (KindOfObject(object)) {
-    case ObjectKind::Brush: return Swap(context->brush, object);
-    case ObjectKind::Pen: return Swap(context->pen, object);
-    case ObjectKind::Font: return Swap(context->font, object);
-    default: SetLastError(ERROR_INVALID_HANDLE); return nullptr;
+    case ObjectKind::Brush:
+        return Swap(context->brush, object);
+    case ObjectKind::Pen:
+        return Swap(context->pen, object);
+    case ObjectKind::Font:
+        return Swap(context->font, object);
+    default:
+        SetLastError(ERROR_INVALID_HANDLE);
+        return nullptr;
     }
 }
 

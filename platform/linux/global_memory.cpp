@@ -36,51 +36,42 @@ constexpr uintptr_t kMoveableTag = uintptr_t(0x5152) << 48;
 constexpr uintptr_t kSerialLimit = uintptr_t(1) << 48;
 
 struct GlobalBlock {
-    void *data;         // NULL while a moveable block is discarded (0 bytes)
-    SIZE_T size;        // what the caller asked for
-    SIZE_T capacity;    // what `data` holds; growth up to here stays in place
-    UINT flags;         // GMEM_MOVEABLE and GMEM_DDESHARE as allocated
-    unsigned lockCount; // moveable blocks only; fixed blocks stay at 0
+    void *data;          // NULL while a moveable block is discarded (0 bytes)
+    SIZE_T size;         // what the caller asked for
+    SIZE_T capacity;     // what `data` holds; growth up to here stays in place
+    UINT flags;          // GMEM_MOVEABLE and GMEM_DDESHARE as allocated
+    unsigned lockCount;  // moveable blocks only; fixed blocks stay at 0
 };
 
 std::mutex gMemoryMutex;
 std::unordered_map<uintptr_t, GlobalBlock> gBlocks;         // by handle
-std::unordered_map<const void *, uintptr_t> gHandleOfData; // by block address
+std::unordered_map<const void *, uintptr_t> gHandleOfData;  // by block address
 uintptr_t gNextSerial = 1;
 
-bool IsMoveable(const GlobalBlock &block)
-{
-    return (block.flags & GMEM_MOVEABLE) != 0;
-}
+bool IsMoveable(const GlobalBlock &block) { return (block.flags & GMEM_MOVEABLE) != 0; }
 
-GlobalBlock *FindBlock(HGLOBAL mem)
-{
+GlobalBlock *FindBlock(HGLOBAL mem) {
     auto found = gBlocks.find(reinterpret_cast<uintptr_t>(mem));
     return found == gBlocks.end() ? nullptr : &found->second;
 }
 
 // malloc(0) may return NULL or a shared address; a block always gets an
 // address of its own.
-void *AllocateData(SIZE_T bytes, bool zero)
-{
+void *AllocateData(SIZE_T bytes, bool zero) {
     SIZE_T size = bytes ? bytes : 1;
     return zero ? calloc(1, size) : malloc(size);
 }
 
-uintptr_t TakeMoveableHandle(void)
-{
-    if (gNextSerial >= kSerialLimit)
-        return 0;
+uintptr_t TakeMoveableHandle(void) {
+    if (gNextSerial >= kSerialLimit) return 0;
     return kMoveableTag | gNextSerial++;
 }
 
 // Records a block under its handle (and its address, when it has one).
-bool RecordBlock(uintptr_t handle, const GlobalBlock &block)
-{
+bool RecordBlock(uintptr_t handle, const GlobalBlock &block) {
     try {
         gBlocks.emplace(handle, block);
-        if (block.data)
-            gHandleOfData[block.data] = handle;
+        if (block.data) gHandleOfData[block.data] = handle;
         return true;
     } catch (const std::bad_alloc &) {
         gBlocks.erase(handle);
@@ -90,26 +81,20 @@ bool RecordBlock(uintptr_t handle, const GlobalBlock &block)
 
 // A new allocation of `bytes` that holds the block's contents, the growth
 // zero-filled when asked.
-void *CopyBlockData(const GlobalBlock &block, SIZE_T bytes, bool zeroGrowth)
-{
+void *CopyBlockData(const GlobalBlock &block, SIZE_T bytes, bool zeroGrowth) {
     void *copy = AllocateData(bytes, false);
-    if (!copy)
-        return nullptr;
+    if (!copy) return nullptr;
     SIZE_T kept = block.size < bytes ? block.size : bytes;
-    if (kept)
-        memcpy(copy, block.data, kept);
-    if (zeroGrowth && bytes > kept)
-        memset(static_cast<char *>(copy) + kept, 0, bytes - kept);
+    if (kept) memcpy(copy, block.data, kept);
+    if (zeroGrowth && bytes > kept) memset(static_cast<char *>(copy) + kept, 0, bytes - kept);
     return copy;
 }
 
 // A moveable block's contents go to a new address; its handle stays. On
 // failure the block is left as it was.
-bool MoveBlock(uintptr_t handle, GlobalBlock &block, SIZE_T bytes, bool zeroGrowth)
-{
+bool MoveBlock(uintptr_t handle, GlobalBlock &block, SIZE_T bytes, bool zeroGrowth) {
     void *moved = CopyBlockData(block, bytes, zeroGrowth);
-    if (!moved)
-        return false;
+    if (!moved) return false;
     try {
         gHandleOfData[moved] = handle;
     } catch (const std::bad_alloc &) {
@@ -127,19 +112,15 @@ bool MoveBlock(uintptr_t handle, GlobalBlock &block, SIZE_T bytes, bool zeroGrow
 }
 
 // Shrinking, or growing within the allocation, keeps the address.
-bool ResizeInPlace(GlobalBlock &block, SIZE_T bytes, bool zeroGrowth)
-{
-    if (!block.data || bytes > block.capacity)
-        return false;
-    if (zeroGrowth && bytes > block.size)
-        memset(static_cast<char *>(block.data) + block.size, 0, bytes - block.size);
+bool ResizeInPlace(GlobalBlock &block, SIZE_T bytes, bool zeroGrowth) {
+    if (!block.data || bytes > block.capacity) return false;
+    if (zeroGrowth && bytes > block.size) memset(static_cast<char *>(block.data) + block.size, 0, bytes - block.size);
     block.size = bytes;
     return true;
 }
 
 // A moveable block of 0 bytes has no memory: Win32 calls it discarded.
-void DiscardBlock(GlobalBlock &block)
-{
+void DiscardBlock(GlobalBlock &block) {
     gHandleOfData.erase(block.data);
     free(block.data);
     block.data = nullptr;
@@ -149,10 +130,8 @@ void DiscardBlock(GlobalBlock &block)
 
 // GMEM_MODIFY with GMEM_MOVEABLE turns a fixed block into a moveable one,
 // which gets a handle of its own; every other attribute change keeps it.
-HGLOBAL ModifyBlock(HGLOBAL mem, GlobalBlock &block, UINT flags)
-{
-    if (!(flags & GMEM_MOVEABLE) || IsMoveable(block))
-        return mem;
+HGLOBAL ModifyBlock(HGLOBAL mem, GlobalBlock &block, UINT flags) {
+    if (!(flags & GMEM_MOVEABLE) || IsMoveable(block)) return mem;
     uintptr_t handle = TakeMoveableHandle();
     GlobalBlock converted = block;
     converted.flags |= GMEM_MOVEABLE;
@@ -164,8 +143,7 @@ HGLOBAL ModifyBlock(HGLOBAL mem, GlobalBlock &block, UINT flags)
     return reinterpret_cast<HGLOBAL>(handle);
 }
 
-HGLOBAL ReallocateMoveable(HGLOBAL mem, GlobalBlock &block, SIZE_T bytes, UINT flags)
-{
+HGLOBAL ReallocateMoveable(HGLOBAL mem, GlobalBlock &block, SIZE_T bytes, UINT flags) {
     uintptr_t handle = reinterpret_cast<uintptr_t>(mem);
     bool zeroGrowth = (flags & GMEM_ZEROINIT) != 0;
     if (bytes == 0 && block.lockCount == 0) {
@@ -183,8 +161,7 @@ HGLOBAL ReallocateMoveable(HGLOBAL mem, GlobalBlock &block, SIZE_T bytes, UINT f
 
 // A fixed block's handle is its address, so a fixed block that moves comes
 // back under a new handle.
-HGLOBAL ReallocateFixed(HGLOBAL mem, GlobalBlock &block, SIZE_T bytes, UINT flags)
-{
+HGLOBAL ReallocateFixed(HGLOBAL mem, GlobalBlock &block, SIZE_T bytes, UINT flags) {
     bool zeroGrowth = (flags & GMEM_ZEROINIT) != 0;
     if (!(flags & GMEM_MOVEABLE)) {
         if (!ResizeInPlace(block, bytes, zeroGrowth)) {
@@ -204,14 +181,13 @@ HGLOBAL ReallocateFixed(HGLOBAL mem, GlobalBlock &block, SIZE_T bytes, UINT flag
     }
     gHandleOfData.erase(block.data);
     free(block.data);
-    gBlocks.erase(reinterpret_cast<uintptr_t>(mem)); // `block` dies here
+    gBlocks.erase(reinterpret_cast<uintptr_t>(mem));  // `block` dies here
     return static_cast<HGLOBAL>(moved.data);
 }
 
-} // namespace
+}  // namespace
 
-WINBASEAPI HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes)
-{
+WINBASEAPI HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes) {
     std::lock_guard<std::mutex> lock(gMemoryMutex);
     if (kernel::CountGlobalAlloc()) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
@@ -236,27 +212,23 @@ WINBASEAPI HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes)
     return reinterpret_cast<HGLOBAL>(handle);
 }
 
-WINBASEAPI HGLOBAL GlobalReAlloc(HGLOBAL mem, SIZE_T bytes, UINT flags)
-{
+WINBASEAPI HGLOBAL GlobalReAlloc(HGLOBAL mem, SIZE_T bytes, UINT flags) {
     std::lock_guard<std::mutex> lock(gMemoryMutex);
     GlobalBlock *block = FindBlock(mem);
     if (!block) {
         SetLastError(ERROR_INVALID_HANDLE);
         return nullptr;
     }
-    if (flags & GMEM_MODIFY)
-        return ModifyBlock(mem, *block, flags);
+    if (flags & GMEM_MODIFY) return ModifyBlock(mem, *block, flags);
     if (bytes > block->size && kernel::CountGlobalAlloc()) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
-    if (IsMoveable(*block))
-        return ReallocateMoveable(mem, *block, bytes, flags);
+    if (IsMoveable(*block)) return ReallocateMoveable(mem, *block, bytes, flags);
     return ReallocateFixed(mem, *block, bytes, flags);
 }
 
-WINBASEAPI LPVOID GlobalLock(HGLOBAL mem)
-{
+WINBASEAPI LPVOID GlobalLock(HGLOBAL mem) {
     std::lock_guard<std::mutex> lock(gMemoryMutex);
     GlobalBlock *block = FindBlock(mem);
     if (!block) {
@@ -267,34 +239,29 @@ WINBASEAPI LPVOID GlobalLock(HGLOBAL mem)
         SetLastError(ERROR_DISCARDED);
         return nullptr;
     }
-    if (IsMoveable(*block))
-        block->lockCount++;
+    if (IsMoveable(*block)) block->lockCount++;
     return block->data;
 }
 
-WINBASEAPI BOOL GlobalUnlock(HGLOBAL mem)
-{
+WINBASEAPI BOOL GlobalUnlock(HGLOBAL mem) {
     std::lock_guard<std::mutex> lock(gMemoryMutex);
     GlobalBlock *block = FindBlock(mem);
     if (!block) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    if (!IsMoveable(*block))
-        return TRUE;
+    if (!IsMoveable(*block)) return TRUE;
     if (block->lockCount == 0) {
         SetLastError(ERROR_NOT_LOCKED);
         return FALSE;
     }
     block->lockCount--;
-    if (block->lockCount > 0)
-        return TRUE;
+    if (block->lockCount > 0) return TRUE;
     SetLastError(NO_ERROR);
     return FALSE;
 }
 
-WINBASEAPI SIZE_T GlobalSize(HGLOBAL mem)
-{
+WINBASEAPI SIZE_T GlobalSize(HGLOBAL mem) {
     std::lock_guard<std::mutex> lock(gMemoryMutex);
     GlobalBlock *block = FindBlock(mem);
     if (!block) {
@@ -304,8 +271,7 @@ WINBASEAPI SIZE_T GlobalSize(HGLOBAL mem)
     return block->size;
 }
 
-WINBASEAPI UINT GlobalFlags(HGLOBAL mem)
-{
+WINBASEAPI UINT GlobalFlags(HGLOBAL mem) {
     std::lock_guard<std::mutex> lock(gMemoryMutex);
     GlobalBlock *block = FindBlock(mem);
     if (!block) {
@@ -313,16 +279,13 @@ WINBASEAPI UINT GlobalFlags(HGLOBAL mem)
         return GMEM_INVALID_HANDLE;
     }
     UINT flags = block->lockCount < GMEM_LOCKCOUNT ? block->lockCount : GMEM_LOCKCOUNT;
-    if (IsMoveable(*block) && !block->data)
-        flags |= GMEM_DISCARDED;
+    if (IsMoveable(*block) && !block->data) flags |= GMEM_DISCARDED;
     return flags | (block->flags & GMEM_DDESHARE);
 }
 
 // Win32 frees a block even while it is locked.
-WINBASEAPI HGLOBAL GlobalFree(HGLOBAL mem)
-{
-    if (!mem)
-        return nullptr;
+WINBASEAPI HGLOBAL GlobalFree(HGLOBAL mem) {
+    if (!mem) return nullptr;
     std::lock_guard<std::mutex> lock(gMemoryMutex);
     GlobalBlock *block = FindBlock(mem);
     if (!block) {
@@ -337,10 +300,8 @@ WINBASEAPI HGLOBAL GlobalFree(HGLOBAL mem)
     return nullptr;
 }
 
-WINBASEAPI HGLOBAL GlobalHandle(LPCVOID pointer)
-{
-    if (!pointer)
-        return nullptr;
+WINBASEAPI HGLOBAL GlobalHandle(LPCVOID pointer) {
+    if (!pointer) return nullptr;
     std::lock_guard<std::mutex> lock(gMemoryMutex);
     auto found = gHandleOfData.find(pointer);
     if (found == gHandleOfData.end()) {
@@ -350,8 +311,7 @@ WINBASEAPI HGLOBAL GlobalHandle(LPCVOID pointer)
     return reinterpret_cast<HGLOBAL>(found->second);
 }
 
-WINBASEAPI long WinLayer_LiveGlobalHandles(void)
-{
+WINBASEAPI long WinLayer_LiveGlobalHandles(void) {
     std::lock_guard<std::mutex> lock(gMemoryMutex);
     return static_cast<long>(gBlocks.size());
 }

@@ -93,6 +93,6 @@ void *FindOwnSymbol(HMODULE module, const char *name);
 // finds its templates here too.
 const QrResourceTable *module_resources(HINSTANCE instance);
 
-} // namespace kernel
+}  // namespace kernel
 
 #endif

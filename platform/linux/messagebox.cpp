@@ -15,12 +15,12 @@ constexpr UINT kDefaultButtonShift = 8;
 
 // The buttons of each MB_ button set, left to right (0 ends a set).
 constexpr int kButtonSets[][3] = {
-    {IDOK, 0, 0},                   // MB_OK
-    {IDOK, IDCANCEL, 0},            // MB_OKCANCEL
-    {IDABORT, IDRETRY, IDIGNORE},   // MB_ABORTRETRYIGNORE
-    {IDYES, IDNO, IDCANCEL},        // MB_YESNOCANCEL
-    {IDYES, IDNO, 0},               // MB_YESNO
-    {IDRETRY, IDCANCEL, 0},         // MB_RETRYCANCEL
+    {IDOK, 0, 0},                  // MB_OK
+    {IDOK, IDCANCEL, 0},           // MB_OKCANCEL
+    {IDABORT, IDRETRY, IDIGNORE},  // MB_ABORTRETRYIGNORE
+    {IDYES, IDNO, IDCANCEL},       // MB_YESNOCANCEL
+    {IDYES, IDNO, 0},              // MB_YESNO
+    {IDRETRY, IDCANCEL, 0},        // MB_RETRYCANCEL
 };
 
 int DefaultButton(UINT type) {

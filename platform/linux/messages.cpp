@@ -14,9 +14,7 @@ const HWND kThreadMessagesOnly = reinterpret_cast<HWND>(static_cast<LONG_PTR>(-1
 
 // Messages whose parameters point into the sender's memory cannot wait in a
 // queue: the memory may be gone by the time they are read.
-bool IsSyncOnly(UINT message) {
-    return message == WM_CREATE || message == WM_SETTEXT || message == WM_GETTEXT;
-}
+bool IsSyncOnly(UINT message) { return message == WM_CREATE || message == WM_SETTEXT || message == WM_GETTEXT; }
 
 bool FilterIsValid(HWND filter) {
     if (filter == nullptr || filter == kThreadMessagesOnly || FindWindowRecord(filter) != nullptr) return true;

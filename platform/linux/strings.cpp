@@ -6,34 +6,28 @@
 
 namespace kernel {
 
-const QrResourceTable *module_resources(HINSTANCE instance)
-{
+const QrResourceTable *module_resources(HINSTANCE instance) {
     return static_cast<const QrResourceTable *>(FindOwnSymbol(instance, QR_RESOURCE_SYMBOL));
 }
 
-} // namespace kernel
+}  // namespace kernel
 
 namespace {
 
-const char *find_string(const QrResourceTable *table, UINT id)
-{
-    if (!table || !table->strings)
-        return nullptr;
+const char *find_string(const QrResourceTable *table, UINT id) {
+    if (!table || !table->strings) return nullptr;
     for (size_t i = 0; i < table->stringCount; i++) {
-        if (table->strings[i].id == id)
-            return table->strings[i].text;
+        if (table->strings[i].id == id) return table->strings[i].text;
     }
     return nullptr;
 }
 
-} // namespace
+}  // namespace
 
 // Copies string `id` of the module (NULL = the main program), cut to size-1
 // characters, and returns the count copied; a missing string gives "" and 0.
-WINBASEAPI int LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int size)
-{
-    if (!buffer || size <= 0)
-        return 0;
+WINBASEAPI int LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int size) {
+    if (!buffer || size <= 0) return 0;
     const char *text = find_string(kernel::module_resources(instance), id);
     if (!text) {
         buffer[0] = '\0';

@@ -51,9 +51,7 @@ UserState &State() {
     return *state;
 }
 
-Lock LockState() {
-    return Lock(State().mutex);
-}
+Lock LockState() { return Lock(State().mutex); }
 
 Window *FindWindowRecord(HWND window) {
     if (window == nullptr) return nullptr;
@@ -67,9 +65,7 @@ Window *RequireWindow(HWND window) {
     return record;
 }
 
-DWORD CurrentThread() {
-    return GetCurrentThreadId();
-}
+DWORD CurrentThread() { return GetCurrentThreadId(); }
 
 ThreadQueue &CurrentQueue() {
     DWORD thread = CurrentThread();

@@ -67,16 +67,16 @@ struct Window {
     const WindowClass *windowClass = nullptr;
     WNDPROC proc = nullptr;
     std::string text;
-    DWORD style = 0;     // WS_VISIBLE, WS_DISABLED and WS_MINIMIZE carry the state
-    DWORD exStyle = 0;   // WS_EX_TOPMOST carries the z-order band
-    HWND parent = nullptr;  // the parent of a child window
-    HWND owner = nullptr;   // the owner of a top-level window
+    DWORD style = 0;             // WS_VISIBLE, WS_DISABLED and WS_MINIMIZE carry the state
+    DWORD exStyle = 0;           // WS_EX_TOPMOST carries the z-order band
+    HWND parent = nullptr;       // the parent of a child window
+    HWND owner = nullptr;        // the owner of a top-level window
     std::vector<HWND> children;  // creation order: the tab order of a dialog
     LONG_PTR id = 0;
     LONG_PTR userData = 0;
     HINSTANCE instance = nullptr;
     std::vector<unsigned char> extra;  // the class's cbWndExtra bytes
-    RECT rect = {0, 0, 0, 0};  // in the parent's client area, or on the screen
+    RECT rect = {0, 0, 0, 0};          // in the parent's client area, or on the screen
     DWORD thread = 0;
     uint64_t zOrder = 0;  // larger is nearer the front
     bool destroying = false;

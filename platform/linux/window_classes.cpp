@@ -43,22 +43,14 @@ const WindowClass *FindClassWhere(LPCSTR name, bool (*accept)(const WindowClass 
     return nullptr;
 }
 
-bool IsLocalTo(const WindowClass &cls, HINSTANCE instance) {
-    return !cls.system && cls.instance == instance;
-}
+bool IsLocalTo(const WindowClass &cls, HINSTANCE instance) { return !cls.system && cls.instance == instance; }
 
-bool IsGlobal(const WindowClass &cls, HINSTANCE) {
-    return !cls.system && (cls.style & kClassGlobal) != 0;
-}
+bool IsGlobal(const WindowClass &cls, HINSTANCE) { return !cls.system && (cls.style & kClassGlobal) != 0; }
 
-bool IsSystem(const WindowClass &cls, HINSTANCE) {
-    return cls.system;
-}
+bool IsSystem(const WindowClass &cls, HINSTANCE) { return cls.system; }
 
 // As on Windows, a null instance stands for the program's own module.
-HINSTANCE OwnerOf(HINSTANCE instance) {
-    return instance ? instance : GetModuleHandleA(nullptr);
-}
+HINSTANCE OwnerOf(HINSTANCE instance) { return instance ? instance : GetModuleHandleA(nullptr); }
 
 }  // namespace
 

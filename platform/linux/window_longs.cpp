@@ -26,12 +26,24 @@ void WriteExtra(Window &window, int index, LONG_PTR value) {
 // Lock held. False for an index this window does not have.
 bool ReadLong(const Window &window, int index, LONG_PTR *value) {
     switch (index) {
-    case GWLP_WNDPROC: *value = reinterpret_cast<LONG_PTR>(window.proc); return true;
-    case GWLP_HINSTANCE: *value = reinterpret_cast<LONG_PTR>(window.instance); return true;
-    case GWLP_ID: *value = window.id; return true;
-    case GWLP_USERDATA: *value = window.userData; return true;
-    case kGwlStyle: *value = static_cast<LONG_PTR>(window.style); return true;
-    case kGwlExStyle: *value = static_cast<LONG_PTR>(window.exStyle); return true;
+    case GWLP_WNDPROC:
+        *value = reinterpret_cast<LONG_PTR>(window.proc);
+        return true;
+    case GWLP_HINSTANCE:
+        *value = reinterpret_cast<LONG_PTR>(window.instance);
+        return true;
+    case GWLP_ID:
+        *value = window.id;
+        return true;
+    case GWLP_USERDATA:
+        *value = window.userData;
+        return true;
+    case kGwlStyle:
+        *value = static_cast<LONG_PTR>(window.style);
+        return true;
+    case kGwlExStyle:
+        *value = static_cast<LONG_PTR>(window.exStyle);
+        return true;
     case kGwlpHwndParent:
         *value = reinterpret_cast<LONG_PTR>(window.parent != nullptr ? window.parent : window.owner);
         return true;
@@ -48,11 +60,21 @@ bool WriteLong(Window &window, int index, LONG_PTR value) {
         if (value == 0) return false;
         window.proc = reinterpret_cast<WNDPROC>(value);
         return true;
-    case GWLP_HINSTANCE: window.instance = reinterpret_cast<HINSTANCE>(value); return true;
-    case GWLP_ID: window.id = value; return true;
-    case GWLP_USERDATA: window.userData = value; return true;
-    case kGwlStyle: window.style = static_cast<DWORD>(value); return true;
-    case kGwlExStyle: window.exStyle = static_cast<DWORD>(value); return true;
+    case GWLP_HINSTANCE:
+        window.instance = reinterpret_cast<HINSTANCE>(value);
+        return true;
+    case GWLP_ID:
+        window.id = value;
+        return true;
+    case GWLP_USERDATA:
+        window.userData = value;
+        return true;
+    case kGwlStyle:
+        window.style = static_cast<DWORD>(value);
+        return true;
+    case kGwlExStyle:
+        window.exStyle = static_cast<DWORD>(value);
+        return true;
     default:
         if (!ExtraSlotFits(window, index)) return false;
         WriteExtra(window, index, value);

@@ -11,9 +11,7 @@ namespace {
 
 const HWND kHwndBottom = reinterpret_cast<HWND>(1);
 
-bool IsTopmost(const Window *window) {
-    return (window->exStyle & WS_EX_TOPMOST) != 0;
-}
+bool IsTopmost(const Window *window) { return (window->exStyle & WS_EX_TOPMOST) != 0; }
 
 // Where in the front-to-back list (without the window itself) it goes.
 size_t InsertionIndex(const std::vector<Window *> &list, Window &window, HWND after) {

@@ -16,23 +16,28 @@ struct ShowTarget {
 
 bool TargetOf(int command, ShowTarget *target) {
     switch (command) {
-    case SW_HIDE: *target = {false, Minimize::Keep}; return true;
+    case SW_HIDE:
+        *target = {false, Minimize::Keep};
+        return true;
     case SW_SHOWNORMAL:
-    case 3:   // SW_SHOWMAXIMIZED: there is no maximized state here
-    case 4:   // SW_SHOWNOACTIVATE
+    case 3:  // SW_SHOWMAXIMIZED: there is no maximized state here
+    case 4:  // SW_SHOWNOACTIVATE
     case SW_RESTORE:
     case 10:  // SW_SHOWDEFAULT
         *target = {true, Minimize::Clear};
         return true;
     case SW_SHOW:
-    case SW_SHOWNA: *target = {true, Minimize::Keep}; return true;
+    case SW_SHOWNA:
+        *target = {true, Minimize::Keep};
+        return true;
     case SW_SHOWMINIMIZED:
     case SW_MINIMIZE:
     case 7:   // SW_SHOWMINNOACTIVE
     case 11:  // SW_FORCEMINIMIZE
         *target = {true, Minimize::Set};
         return true;
-    default: return false;
+    default:
+        return false;
     }
 }
 

@@ -35,8 +35,8 @@ HWND TopLevelOf(HWND window) {
 }
 
 // Lock held; the class and parent are already checked.
-HWND AddWindowRecord(const WindowClass &cls, DWORD exStyle, LPCSTR title, DWORD style, const RECT &rect,
-                     Window *parent, HMENU menuOrId, HINSTANCE instance) {
+HWND AddWindowRecord(const WindowClass &cls, DWORD exStyle, LPCSTR title, DWORD style, const RECT &rect, Window *parent,
+                     HMENU menuOrId, HINSTANCE instance) {
     UserState &state = State();
     auto record = std::make_unique<Window>();
     HWND handle = reinterpret_cast<HWND>(state.nextWindowHandle);
@@ -113,8 +113,8 @@ std::vector<Window *> TopLevelWindowsFrontToBack() {
 
 using namespace userlayer;
 
-HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x, int y, int width,
-                     int height, HWND parent, HMENU menuOrId, HINSTANCE instance, LPVOID param) {
+HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x, int y, int width, int height,
+                     HWND parent, HMENU menuOrId, HINSTANCE instance, LPVOID param) {
     HWND window = nullptr;
     RECT rect = InitialRect(style, x, y, width, height);
     {
@@ -132,8 +132,18 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style,
         }
         window = AddWindowRecord(*cls, exStyle, title, style, rect, parentRecord, menuOrId, instance);
     }
-    CREATESTRUCTA create = {param,  instance,  menuOrId, parent, rect.bottom - rect.top, rect.right - rect.left,
-                            rect.top, rect.left, static_cast<LONG>(style), title, className, exStyle};
+    CREATESTRUCTA create = {param,
+                            instance,
+                            menuOrId,
+                            parent,
+                            rect.bottom - rect.top,
+                            rect.right - rect.left,
+                            rect.top,
+                            rect.left,
+                            static_cast<LONG>(style),
+                            title,
+                            className,
+                            exStyle};
     if (SendMessageA(window, WM_CREATE, 0, reinterpret_cast<LPARAM>(&create)) == -1) {
         DestroyWindow(window);
         return nullptr;

@@ -56,8 +56,8 @@ protected:
         windowClass.lpszClassName = "QrvmTestUser";
         RegisterClassA(&windowClass);
         gUser = User();
-        gUser.window = CreateWindowExA(0, "QrvmTestUser", "user", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                       nullptr, nullptr);
+        gUser.window =
+            CreateWindowExA(0, "QrvmTestUser", "user", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
         ASSERT_NE(gUser.window, nullptr);
     }
     void TearDown() override {

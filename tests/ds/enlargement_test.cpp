@@ -64,14 +64,13 @@ TEST_P(Enlargement, EveryTransferShowsTheCentredSourcePixel) {
     remove(Scratch("enlarged").c_str());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    AllRoads, Enlargement,
-    ::testing::Combine(::testing::ValuesIn(kRatios), ::testing::Values(1, 8, 24),
-                       ::testing::Values(Road::Native, Road::Bmp, Road::Tiff, Road::Memory)),
-    [](const ::testing::TestParamInfo<EnlargementCase> &info) {
-        return std::string(RoadName(std::get<2>(info.param))) + std::get<0>(info.param).name +
-               std::to_string(std::get<1>(info.param)) + "Bit";
-    });
+INSTANTIATE_TEST_SUITE_P(AllRoads, Enlargement,
+                         ::testing::Combine(::testing::ValuesIn(kRatios), ::testing::Values(1, 8, 24),
+                                            ::testing::Values(Road::Native, Road::Bmp, Road::Tiff, Road::Memory)),
+                         [](const ::testing::TestParamInfo<EnlargementCase> &info) {
+                             return std::string(RoadName(std::get<2>(info.param))) + std::get<0>(info.param).name +
+                                    std::to_string(std::get<1>(info.param)) + "Bit";
+                         });
 
 class EnlargedStrips : public EnlargedImage {};
 

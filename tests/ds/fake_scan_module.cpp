@@ -62,8 +62,8 @@ static void BindCallbacks(void *callerAddress) {
 
 #define SM_EXPORT extern "C" __attribute__((visibility("default")))
 
-SM_EXPORT int GetProductName(char *name, TW_UINT16 language, TW_UINT16 *major, TW_UINT16 *minor,
-                             char *manufacturer, char *family, char *version) {
+SM_EXPORT int GetProductName(char *name, TW_UINT16 language, TW_UINT16 *major, TW_UINT16 *minor, char *manufacturer,
+                             char *family, char *version) {
     BindCallbacks(__builtin_return_address(0));
     Log("GetProductName(%u)", language);
     // The buffers are 36 bytes: strings longer than that are the test's way
@@ -102,8 +102,8 @@ SM_EXPORT HWND OpenSMUI(HWND parent) {
     gState.uiParent = parent;
     if (gState.openUIAnnounces && gpReadytoScan) gpReadytoScan(gState.announceFlag);
     if (gState.openUIFails) return nullptr;
-    gState.uiWindow = CreateWindowExA(0, "STATIC", "Fake Scan", WS_POPUP | WS_VISIBLE, 0, 0, 100, 50, nullptr,
-                                      nullptr, nullptr, nullptr);
+    gState.uiWindow = CreateWindowExA(0, "STATIC", "Fake Scan", WS_POPUP | WS_VISIBLE, 0, 0, 100, 50, nullptr, nullptr,
+                                      nullptr, nullptr);
     return gState.uiWindow;
 }
 
@@ -226,8 +226,11 @@ static void WriteScanFile(FILE *file) {
     struct Entry {
         TW_UINT16 tag, type;
         TW_UINT32 value;
-    } entries[5] = {{256, 4, (TW_UINT32)info.ImageWidth}, {257, 4, (TW_UINT32)info.ImageLength},
-                    {259, 3, 1}, {277, 3, (TW_UINT32)info.SamplesPerPixel}, {273, 4, 0}};
+    } entries[5] = {{256, 4, (TW_UINT32)info.ImageWidth},
+                    {257, 4, (TW_UINT32)info.ImageLength},
+                    {259, 3, 1},
+                    {277, 3, (TW_UINT32)info.SamplesPerPixel},
+                    {273, 4, 0}};
     TW_UINT16 count = gState.fileWithoutOffsets ? 4 : 5;
     entries[4].value = 12 + 12u * count;
     fputs("II", file);
@@ -242,8 +245,7 @@ static void WriteScanFile(FILE *file) {
         Put32(file, entries[i].value);
     }
     TW_UINT32 dataBytes = ImageRowBytes() * (TW_UINT32)info.ImageLength - gState.fileShortBy;
-    for (TW_UINT32 at = 0; at < dataBytes; ++at)
-        fputc(PatternByte(at / ImageRowBytes(), at % ImageRowBytes()), file);
+    for (TW_UINT32 at = 0; at < dataBytes; ++at) fputc(PatternByte(at / ImageRowBytes(), at % ImageRowBytes()), file);
 }
 
 SM_EXPORT TW_INT16 GetSMImage_File(TW_SETUPFILEXFER *setup, TW_UINT32 mode) {
@@ -275,9 +277,17 @@ SM_EXPORT TW_INT16 GetSMImage_DIB(HGLOBAL *dib) {
     TW_UINT32 length = (TW_UINT32)info.ImageLength;
     TW_UINT32 colours = bits == 1 ? 2 : bits == 8 ? 256 : 0;
     TW_UINT32 stride = (width * bits + 31) / 32 * 4;
-    BITMAPINFOHEADER header = {40, (LONG)width, (LONG)length, 1, (WORD)bits, BI_RGB, stride * length,
-                               info.XResolution.Whole * 10000 / 254, info.YResolution.Whole * 10000 / 254,
-                               colours, 0};
+    BITMAPINFOHEADER header = {40,
+                               (LONG)width,
+                               (LONG)length,
+                               1,
+                               (WORD)bits,
+                               BI_RGB,
+                               stride * length,
+                               info.XResolution.Whole * 10000 / 254,
+                               info.YResolution.Whole * 10000 / 254,
+                               colours,
+                               0};
     *dib = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 40 + 4 * colours + stride * length);
     TW_UINT8 *at = *dib ? static_cast<TW_UINT8 *>(GlobalLock(*dib)) : nullptr;
     if (!at) return SM_FAILED;  // out of memory, as a real module would say

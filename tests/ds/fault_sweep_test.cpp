@@ -54,9 +54,10 @@ public:
     void TearDown() override {
         long total = gSwept[0] + gSwept[1] + gSwept[2] + gSwept[3];
         if (total == 0) return;
-        printf("[  SWEEP   ] %ld fault points: %ld global allocations, %ld heap allocations, %ld file writes, "
-               "%ld file reads\n",
-               total, gSwept[GLOBAL_ALLOC], gSwept[HEAP_ALLOC], gSwept[FILE_WRITE], gSwept[FILE_READ]);
+        printf(
+            "[  SWEEP   ] %ld fault points: %ld global allocations, %ld heap allocations, %ld file writes, "
+            "%ld file reads\n",
+            total, gSwept[GLOBAL_ALLOC], gSwept[HEAP_ALLOC], gSwept[FILE_WRITE], gSwept[FILE_READ]);
     }
 };
 const ::testing::Environment *const kReport = ::testing::AddGlobalTestEnvironment(new SweepReport);
@@ -113,8 +114,10 @@ protected:
         out->rc = Call(DG_IMAGE, DAT_IMAGEFILEXFER, MSG_GET, nullptr);
         std::error_code ignored;
         bool exists = fs::exists(OutputPath(), ignored);
-        if (out->rc == TWRC_XFERDONE) out->delivered = ReadFileBytes(OutputPath());
-        else out->outputLeft = exists;
+        if (out->rc == TWRC_XFERDONE)
+            out->delivered = ReadFileBytes(OutputPath());
+        else
+            out->outputLeft = exists;
         fs::remove(OutputPath(), ignored);
     }
 
@@ -154,12 +157,12 @@ protected:
         const Acquisition &a = GetParam();
         if (a.held == Held::Direct && (a.road == Road::Bmp || a.road == Road::Tiff)) {
             char text[128];
-            snprintf(text, sizeof text, FAKESM_FILE_TEXT, a.road == Road::Bmp ? TWFF_BMP : TWFF_TIFF,
-                     scanned_.width, scanned_.length);
+            snprintf(text, sizeof text, FAKESM_FILE_TEXT, a.road == Road::Bmp ? TWFF_BMP : TWFF_TIFF, scanned_.width,
+                     scanned_.length);
             return Bytes(text, text + strlen(text));
         }
-        Image image = a.enlarged && a.held != Held::Direct && a.held != Held::ScanFile ? Enlarged(scanned_, 4, 3)
-                                                                                      : scanned_;
+        Image image =
+            a.enlarged && a.held != Held::Direct && a.held != Held::ScanFile ? Enlarged(scanned_, 4, 3) : scanned_;
         int xDpi = info.XResolution.Whole, yDpi = info.YResolution.Whole;
         switch (a.road) {
         case Road::Native:
@@ -223,8 +226,8 @@ TEST_P(FaultSweep, EveryFailedCallEndsClearlyAndTheSourceGoesOn) {
     for (int k = 0; k < FAULT_KINDS; ++k) {
         FaultKind kind = static_cast<FaultKind>(k);
         for (long n = 1; n <= CallsOf(counted.calls, kind); ++n, ++points) {
-            SCOPED_TRACE(testing::Message() << kFaultNames[kind] << " " << n << " of "
-                                            << CallsOf(counted.calls, kind) << " failing");
+            SCOPED_TRACE(testing::Message()
+                         << kFaultNames[kind] << " " << n << " of " << CallsOf(counted.calls, kind) << " failing");
             Outcome faulted = Acquire(kind, n);
             ExpectClearAnswer(faulted, expected);
             whole += faulted.rc == TWRC_XFERDONE;
@@ -238,10 +241,11 @@ TEST_P(FaultSweep, EveryFailedCallEndsClearlyAndTheSourceGoesOn) {
         }
         gSwept[kind] += CallsOf(counted.calls, kind);
     }
-    printf("[  SWEEP   ] %ld fault points (%ld global allocations, %ld heap allocations, %ld file writes, %ld file "
-           "reads): %ld failed, %ld cancelled, %ld delivered whole\n",
-           points, counted.calls.globalAllocs, counted.calls.heapAllocs, counted.calls.fileWrites,
-           counted.calls.fileReads, points - cancelled - whole, cancelled, whole);
+    printf(
+        "[  SWEEP   ] %ld fault points (%ld global allocations, %ld heap allocations, %ld file writes, %ld file "
+        "reads): %ld failed, %ld cancelled, %ld delivered whole\n",
+        points, counted.calls.globalAllocs, counted.calls.heapAllocs, counted.calls.fileWrites, counted.calls.fileReads,
+        points - cancelled - whole, cancelled, whole);
 }
 
 static std::vector<Acquisition> AllAcquisitions() {

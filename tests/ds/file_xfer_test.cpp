@@ -14,8 +14,7 @@ class FileTransfer : public TransferTest {
 protected:
     // Transfers into `name` and checks the file byte for byte, then with
     // the independent decoders; the file is removed afterwards.
-    void ExpectFile(const std::string &name, TW_UINT16 format, const Bytes &expected, const Image &image,
-                    int dpi = 0) {
+    void ExpectFile(const std::string &name, TW_UINT16 format, const Bytes &expected, const Image &image, int dpi = 0) {
         std::string path = Scratch(name);
         ASSERT_EQ(FileXfer(path, format), TWRC_XFERDONE);
         EXPECT_EQ(ProbeState(), 700);
@@ -70,9 +69,8 @@ TEST_F(FileTransfer, BmpGoesOutInPiecesOf32KiB) {
         ScriptQueued(c.width, c.length, c.bits, std::min(300, 32768 / (c.width * c.bits / 8 + 1)));
         Announce();
         EXPECT_EQ(ExpectedDib(scanned_, 300, 300).size(), c.bitmapBytes);
-        long writes = FileWritesDuring([&] {
-            ExpectFile("pieces.bmp", TWFF_BMP, ExpectedBmp(scanned_, 300, 300), scanned_);
-        });
+        long writes =
+            FileWritesDuring([&] { ExpectFile("pieces.bmp", TWFF_BMP, ExpectedBmp(scanned_, 300, 300), scanned_); });
         EXPECT_EQ(writes, c.writes);
         UnloadSource();
     }
@@ -130,8 +128,8 @@ TEST_F(FileTransfer, TiffFromSpooledAndLargeBlocks) {
 
 TEST_F(FileTransfer, ShortTiffHeaderFailsAndKeepsTheImage) {
     const char *messages[] = {
-        "Error!\nPut TIFF IFH to file failured.",       "Error!\nPut TIFF IFD to file failured.",
-        "Error!\nPut TIFF XResolution to file failured.", "Error!\nPut TIFF YResolution to file failured.",
+        "Error!\nPut TIFF IFH to file failured.",           "Error!\nPut TIFF IFD to file failured.",
+        "Error!\nPut TIFF XResolution to file failured.",   "Error!\nPut TIFF YResolution to file failured.",
         "Error!\nPut TIFF BITSofSAMPLES to file failured.",
     };
     for (long piece = 1; piece <= 5; ++piece) {
@@ -207,7 +205,7 @@ TEST_F(FileTransfer, DirectImageIsWrittenByTheScanModule) {
         TW_INT16 status;
         TW_UINT16 rc, state;
     } const cases[] = {
-        {SM_MORE, TWRC_XFERDONE, 700}, {SM_DONE, TWRC_XFERDONE, 700}, {SM_CANCELLED, TWRC_CANCEL, 700},
+        {SM_MORE, TWRC_XFERDONE, 700},  {SM_DONE, TWRC_XFERDONE, 700}, {SM_CANCELLED, TWRC_CANCEL, 700},
         {SM_FAILED, TWRC_FAILURE, 600}, {3, TWRC_FAILURE, 600},
     };
     for (const Case &c : cases) {

@@ -19,7 +19,9 @@ static Proc Bind(HMODULE module, const char *name) {
 }
 
 // The Source Manager's memory: fixed global blocks are plain pointers.
-static TW_HANDLE TW_CALLINGSTYLE ManagerAllocate(TW_UINT32 size) { return GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, size); }
+static TW_HANDLE TW_CALLINGSTYLE ManagerAllocate(TW_UINT32 size) {
+    return GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, size);
+}
 static void TW_CALLINGSTYLE ManagerFree(TW_HANDLE handle) { GlobalFree(handle); }
 static TW_MEMREF TW_CALLINGSTYLE ManagerLock(TW_HANDLE handle) { return handle; }
 static void TW_CALLINGSTYLE ManagerUnlock(TW_HANDLE) {}
@@ -71,9 +73,7 @@ void DataSourceTest::ExpectProcessAsFound() {
     EXPECT_TRUE(left.empty()) << "left in the temporary folder: " << (left.empty() ? "" : left[0]);
 }
 
-void DataSourceTest::WriteSettings(const std::string &contents) {
-    std::ofstream(folder_ + "/QRVM.INI") << contents;
-}
+void DataSourceTest::WriteSettings(const std::string &contents) { std::ofstream(folder_ + "/QRVM.INI") << contents; }
 
 void DataSourceTest::UseScanModule(ScanModuleKind kind, const std::string &fileName) {
     scanModuleKind_ = kind;
@@ -83,8 +83,8 @@ void DataSourceTest::UseScanModule(ScanModuleKind kind, const std::string &fileN
 void DataSourceTest::PrepareScanModule() {
     if (scanModuleKind_ == ScanModuleKind::Missing || scanModule_) return;
     std::string modulePath = folder_ + "/" + scanModuleFile_;
-    fs::copy_file(scanModuleKind_ == ScanModuleKind::Complete ? QR_FAKE_SM_PATH : QR_FAKE_SM_PARTIAL_PATH,
-                  modulePath, fs::copy_options::overwrite_existing);
+    fs::copy_file(scanModuleKind_ == ScanModuleKind::Complete ? QR_FAKE_SM_PATH : QR_FAKE_SM_PARTIAL_PATH, modulePath,
+                  fs::copy_options::overwrite_existing);
     // Loaded first by the test, so that the data source binds the very
     // instance the test scripts.
     scanModule_ = LoadLibraryA(modulePath.c_str());
@@ -121,8 +121,9 @@ void DataSourceTest::LoadSource() {
 }
 
 TW_UINT16 DataSourceTest::SendEntryPoint() {
-    TW_ENTRYPOINT entryPoint{sizeof(TW_ENTRYPOINT), Bind<DSMENTRYPROC>(dsm_, "DSM_Entry"), ManagerAllocate,
-                             ManagerFree, ManagerLock, ManagerUnlock};
+    TW_ENTRYPOINT entryPoint{sizeof(TW_ENTRYPOINT), Bind<DSMENTRYPROC>(dsm_, "DSM_Entry"),
+                             ManagerAllocate,       ManagerFree,
+                             ManagerLock,           ManagerUnlock};
     return Call(DG_CONTROL, DAT_ENTRYPOINT, MSG_SET, &entryPoint);
 }
 

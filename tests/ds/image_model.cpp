@@ -164,15 +164,14 @@ static int Run(const std::string &command, std::string *output) {
 
 std::string DecodeAndCompare(const std::string &file, const Image &expected, const std::string &scratchFolder,
                              int dpi) {
-    if (std::string(QR_SYSTEM_PYTHON).empty() || std::string(QR_TIFFINFO).empty() ||
-        std::string(QR_TIFFDUMP).empty())
+    if (std::string(QR_SYSTEM_PYTHON).empty() || std::string(QR_TIFFINFO).empty() || std::string(QR_TIFFDUMP).empty())
         return "the decoders are missing: install python3-pil (for /usr/bin/python3) and libtiff-tools";
     std::string raw = scratchFolder + "/expected.raw";
     WriteFileBytes(raw, expected.Joined());
-    std::string command = std::string("'") + QR_SYSTEM_PYTHON + "' '" + QR_COMPARE_SCRIPT + "' '" + file + "' '" +
-                          raw + "' " + std::to_string(expected.width) + " " + std::to_string(expected.length) +
-                          " " + std::to_string(expected.bits) + " --tiffinfo '" + QR_TIFFINFO +
-                          "' --tiffdump '" + QR_TIFFDUMP + "'";
+    std::string command = std::string("'") + QR_SYSTEM_PYTHON + "' '" + QR_COMPARE_SCRIPT + "' '" + file + "' '" + raw +
+                          "' " + std::to_string(expected.width) + " " + std::to_string(expected.length) + " " +
+                          std::to_string(expected.bits) + " --tiffinfo '" + QR_TIFFINFO + "' --tiffdump '" +
+                          QR_TIFFDUMP + "'";
     if (dpi > 0) command += " --dpi " + std::to_string(dpi) + " " + std::to_string(dpi);
     std::string output;
     int status = Run(command, &output);

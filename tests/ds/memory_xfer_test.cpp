@@ -356,7 +356,12 @@ TEST_F(MemoryTransfer, FileModeFailures) {
         {"cancelled by the scan module", SM_CANCELLED, 0, FALSE, {TWRC_CANCEL}, 700},
         {"failed in the scan module", SM_FAILED, 0, FALSE, {TWRC_FAILURE}, 600},
         {"no StripOffsets", SM_MORE, 0, TRUE, {TWRC_FAILURE}, 600},
-        {"data cut short", SM_MORE, 100, FALSE, {TWRC_SUCCESS, TWRC_SUCCESS, TWRC_SUCCESS, TWRC_SUCCESS, TWRC_FAILURE}, 600},
+        {"data cut short",
+         SM_MORE,
+         100,
+         FALSE,
+         {TWRC_SUCCESS, TWRC_SUCCESS, TWRC_SUCCESS, TWRC_SUCCESS, TWRC_FAILURE},
+         600},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);

@@ -57,7 +57,7 @@ TEST_F(NativeTransfer, QueuedImageBecomesABottomUpPaddedDib) {
 
 TEST_F(NativeTransfer, HeaderFieldsFollowTheImage) {
     ScriptQueued(10, 6, 1, 6);
-    ScanAt(150, 0);  // 5905.5 pixels per metre
+    ScanAt(150, 0);                         // 5905.5 pixels per metre
     sm_->imageInfo.YResolution.Whole = 75;  // 2952.7
     Announce();
     TW_HANDLE dib = nullptr;
@@ -115,11 +115,8 @@ TEST_F(NativeTransfer, ScanModuleStatusDecidesTheOutcome) {
         TW_UINT16 rc;
         TW_UINT16 state;
     } const cases[] = {
-        {SM_MORE, TWRC_XFERDONE, 700},
-        {SM_DONE, TWRC_XFERDONE, 700},
-        {SM_CANCELLED, TWRC_CANCEL, 700},
-        {SM_FAILED, TWRC_FAILURE, 600},
-        {3, TWRC_FAILURE, 600},
+        {SM_MORE, TWRC_XFERDONE, 700},  {SM_DONE, TWRC_XFERDONE, 700}, {SM_CANCELLED, TWRC_CANCEL, 700},
+        {SM_FAILED, TWRC_FAILURE, 600}, {3, TWRC_FAILURE, 600},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.status);

@@ -289,8 +289,9 @@ TEST_F(Reception, UnloadingWithAQueuedImageReportsAndFreesIt) {
     Announce();
     ASSERT_GT(SpoolSize(), 0);
     UnloadSource();
-    EXPECT_TRUE(Shown("There are still 12 Memory Blocks in ImageQueue, program may have problems!!!\n"
-                      "Some MB of Global Heap maynot been freed or unlocked!!!"));
+    EXPECT_TRUE(
+        Shown("There are still 12 Memory Blocks in ImageQueue, program may have problems!!!\n"
+              "Some MB of Global Heap maynot been freed or unlocked!!!"));
     ExpectNothingLeft();
 }
 

@@ -24,8 +24,7 @@ TEST_F(UntrustedAnswers, DirectStripClaimingMoreThanItsBufferOrRowsFails) {
         const char *what;
         TW_UINT32 claimed;
     } const cases[] = {
-        {"more bytes than the buffer", 1025},
-        {"fewer bytes than its rows", 99},  // ten rows of 10 bytes
+        {"more bytes than the buffer", 1025}, {"fewer bytes than its rows", 99},  // ten rows of 10 bytes
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);

@@ -38,7 +38,8 @@ void TransferTest::ScriptDirect(int width, int length, int bits) {
 
 void TransferTest::ScriptQueued(int width, int length, int bits, int rowsPerBlock, TW_UINT32 blockKilobytes) {
     std::vector<int> blockRows;
-    for (int first = 0; first < length; first += rowsPerBlock) blockRows.push_back(std::min(rowsPerBlock, length - first));
+    for (int first = 0; first < length; first += rowsPerBlock)
+        blockRows.push_back(std::min(rowsPerBlock, length - first));
     ScriptBlocks(width, bits, blockRows, blockKilobytes);
 }
 
@@ -157,8 +158,8 @@ bool TransferTest::Shown(const std::string &text) const {
 }
 
 std::ostream &operator<<(std::ostream &out, const StripShape &s) {
-    return out << "{bytesPerRow " << s.bytesPerRow << ", columns " << s.columns << ", rows " << s.rows
-               << ", yOffset " << s.yOffset << ", bytesWritten " << s.bytesWritten << "}";
+    return out << "{bytesPerRow " << s.bytesPerRow << ", columns " << s.columns << ", rows " << s.rows << ", yOffset "
+               << s.yOffset << ", bytesWritten " << s.bytesWritten << "}";
 }
 
 StripShape ShapeOf(const TW_IMAGEMEMXFER &strip) {

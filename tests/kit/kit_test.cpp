@@ -37,9 +37,7 @@ protected:
         unsetenv("TMPDIR");
         fs::remove_all(folder_);
     }
-    TW_UINT16 Call(TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg, void *data) {
-        return entry_(&app_, dg, dat, msg, data);
-    }
+    TW_UINT16 Call(TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg, void *data) { return entry_(&app_, dg, dat, msg, data); }
     void OpenAndScan() {
         TW_IDENTITY identity{};
         ASSERT_EQ(Call(DG_CONTROL, DAT_IDENTITY, MSG_GET, &identity), TWRC_SUCCESS);

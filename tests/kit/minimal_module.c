@@ -86,8 +86,8 @@ QR_EXPORT TW_INT16 SM_API GetSMImage_DIB(HGLOBAL *dib) {
     BYTE *at = (BYTE *)GlobalLock(*dib);
     if (!at) return SM_FAILED;
     memcpy(at, &header, sizeof header);
-    for (TW_UINT32 i = 0; i < 256; ++i) at[sizeof header + 4 * i] = at[sizeof header + 4 * i + 1] =
-        at[sizeof header + 4 * i + 2] = (BYTE)i;
+    for (TW_UINT32 i = 0; i < 256; ++i)
+        at[sizeof header + 4 * i] = at[sizeof header + 4 * i + 1] = at[sizeof header + 4 * i + 2] = (BYTE)i;
     for (TW_UINT32 y = 0; y < LENGTH; ++y)
         for (TW_UINT32 x = 0; x < WIDTH; ++x) at[sizeof header + palette + (LENGTH - 1 - y) * stride + x] = Pixel(x, y);
     GlobalUnlock(*dib);

@@ -11,15 +11,13 @@ namespace {
 
 class Faults : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         WinLayer_ClearFaults();
         WinLayer_ResetCounters();
     }
     void TearDown() override { WinLayer_ClearFaults(); }
 
-    WinLayerCounters counters()
-    {
+    WinLayerCounters counters() {
         WinLayerCounters out = {};
         WinLayer_GetCounters(&out);
         return out;
@@ -30,11 +28,9 @@ protected:
 
 // A small piece of work with three allocations that cleans up after a failure
 // at any of them, as the data source's code must.
-bool build_three_blocks(void)
-{
+bool build_three_blocks(void) {
     HGLOBAL a = GlobalAlloc(GHND, 10);
-    if (!a)
-        return false;
+    if (!a) return false;
     HGLOBAL b = GlobalAlloc(GHND, 20);
     if (!b) {
         GlobalFree(a);
@@ -47,15 +43,14 @@ bool build_three_blocks(void)
     return ok;
 }
 
-} // namespace
+}  // namespace
 
-TEST_F(Faults, CountersCountAllocationsAndOnlyGrowingReallocations)
-{
+TEST_F(Faults, CountersCountAllocationsAndOnlyGrowingReallocations) {
     HGLOBAL a = GlobalAlloc(GMEM_MOVEABLE, 10);
     HGLOBAL b = GlobalAlloc(GMEM_FIXED, 10);
-    GlobalReAlloc(a, 100, GMEM_MOVEABLE); // grows: counted
-    GlobalReAlloc(a, 5, GMEM_MOVEABLE);   // shrinks: not counted
-    GlobalReAlloc(a, 0, GMEM_MODIFY);     // attributes only: not counted
+    GlobalReAlloc(a, 100, GMEM_MOVEABLE);  // grows: counted
+    GlobalReAlloc(a, 5, GMEM_MOVEABLE);    // shrinks: not counted
+    GlobalReAlloc(a, 0, GMEM_MODIFY);      // attributes only: not counted
     EXPECT_EQ(counters().globalAllocs, 3);
     GlobalFree(a);
     GlobalFree(b);
@@ -63,8 +58,7 @@ TEST_F(Faults, CountersCountAllocationsAndOnlyGrowingReallocations)
     EXPECT_EQ(counters().globalAllocs, 0);
 }
 
-TEST_F(Faults, NthAllocationFailsAndOnlyThatOne)
-{
+TEST_F(Faults, NthAllocationFailsAndOnlyThatOne) {
     WinLayer_FailNthGlobalAlloc(2);
     HGLOBAL first = GlobalAlloc(GMEM_MOVEABLE, 10);
     SetLastError(0);
@@ -80,8 +74,7 @@ TEST_F(Faults, NthAllocationFailsAndOnlyThatOne)
     GlobalFree(third);
 }
 
-TEST_F(Faults, FailedGrowingReallocationLeavesTheBlockIntact)
-{
+TEST_F(Faults, FailedGrowingReallocationLeavesTheBlockIntact) {
     HGLOBAL handle = GlobalAlloc(GMEM_MOVEABLE, 4);
     ASSERT_NE(handle, nullptr);
     memcpy(GlobalLock(handle), "abcd", 4);
@@ -94,8 +87,7 @@ TEST_F(Faults, FailedGrowingReallocationLeavesTheBlockIntact)
     GlobalFree(handle);
 }
 
-TEST_F(Faults, SweepOverEveryAllocationLeaksNothing)
-{
+TEST_F(Faults, SweepOverEveryAllocationLeaksNothing) {
     ASSERT_TRUE(build_three_blocks());
     long calls = counters().globalAllocs;
     ASSERT_EQ(calls, 3);
@@ -107,8 +99,7 @@ TEST_F(Faults, SweepOverEveryAllocationLeaksNothing)
     }
 }
 
-TEST_F(Faults, NthWriteWritesNothingAndReportsZero)
-{
+TEST_F(Faults, NthWriteWritesNothingAndReportsZero) {
     HFILE file = _lcreat(scratch_.path("w.bin").c_str(), 0);
     ASSERT_NE(file, HFILE_ERROR);
     WinLayer_FailNthFileWrite(2);
@@ -120,8 +111,7 @@ TEST_F(Faults, NthWriteWritesNothingAndReportsZero)
     EXPECT_EQ(counters().fileWrites, 3);
 }
 
-TEST_F(Faults, NthReadReadsNothingAndReportsZero)
-{
+TEST_F(Faults, NthReadReadsNothingAndReportsZero) {
     ASSERT_TRUE(write_text_file(scratch_.path("r.bin"), "abcdef"));
     HFILE file = _lopen(scratch_.path("r.bin").c_str(), OF_READ);
     ASSERT_NE(file, HFILE_ERROR);
@@ -129,13 +119,12 @@ TEST_F(Faults, NthReadReadsNothingAndReportsZero)
     WinLayer_FailNthFileRead(1);
     EXPECT_EQ(_lread(file, buffer, 3), 0u);
     EXPECT_EQ(_lread(file, buffer, 3), 3u);
-    EXPECT_EQ(memcmp(buffer, "abc", 3), 0); // the failed read did not move the position
+    EXPECT_EQ(memcmp(buffer, "abc", 3), 0);  // the failed read did not move the position
     _lclose(file);
     EXPECT_EQ(counters().fileReads, 2);
 }
 
-TEST_F(Faults, ClearFaultsDisarmsEveryFault)
-{
+TEST_F(Faults, ClearFaultsDisarmsEveryFault) {
     WinLayer_FailNthGlobalAlloc(1);
     WinLayer_FailNthFileWrite(1);
     WinLayer_FailNthFileRead(1);
@@ -155,8 +144,7 @@ TEST_F(Faults, ClearFaultsDisarmsEveryFault)
     _lclose(file);
 }
 
-TEST_F(Faults, HeapAllocationsAreCountedFailedAndTrackedUntilFreed)
-{
+TEST_F(Faults, HeapAllocationsAreCountedFailedAndTrackedUntilFreed) {
     long live = WinLayer_LiveHeapBlocks();
     WinLayer_FailNthHeapAlloc(2);
     void *first = HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, 16);
@@ -176,8 +164,7 @@ TEST_F(Faults, HeapAllocationsAreCountedFailedAndTrackedUntilFreed)
     EXPECT_EQ(WinLayer_LiveHeapBlocks(), live);
 }
 
-TEST_F(Faults, FailZeroTurnsTheFaultOff)
-{
+TEST_F(Faults, FailZeroTurnsTheFaultOff) {
     WinLayer_FailNthGlobalAlloc(1);
     WinLayer_FailNthGlobalAlloc(0);
     HGLOBAL handle = GlobalAlloc(GMEM_MOVEABLE, 1);

@@ -19,8 +19,7 @@ class Files : public ::testing::Test {
 protected:
     std::string path(const char *name) { return scratch_.path(name); }
 
-    HANDLE create(const std::string &file, DWORD disposition, DWORD access = GENERIC_READ | GENERIC_WRITE)
-    {
+    HANDLE create(const std::string &file, DWORD disposition, DWORD access = GENERIC_READ | GENERIC_WRITE) {
         return CreateFileA(file.c_str(), access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     }
 
@@ -29,23 +28,21 @@ protected:
     ScratchDir scratch_;
 };
 
-} // namespace
+}  // namespace
 
-TEST_F(Files, LcreatCreatesAndTruncates)
-{
+TEST_F(Files, LcreatCreatesAndTruncates) {
     ASSERT_TRUE(write_text_file(path("a.txt"), "old contents"));
     HFILE file = _lcreat(path("a.txt").c_str(), 0);
     ASSERT_NE(file, HFILE_ERROR);
     EXPECT_EQ(_lwrite(file, "new", 3), 3u);
     EXPECT_EQ(_llseek(file, 0, FILE_BEGIN), 0);
     char buffer[8] = {};
-    EXPECT_EQ(_lread(file, buffer, sizeof(buffer)), 3u); // _lcreat opens for reading too
+    EXPECT_EQ(_lread(file, buffer, sizeof(buffer)), 3u);  // _lcreat opens for reading too
     EXPECT_EQ(_lclose(file), 0);
     EXPECT_EQ(read_text_file(path("a.txt")), "new");
 }
 
-TEST_F(Files, LopenHonoursTheAccessMode)
-{
+TEST_F(Files, LopenHonoursTheAccessMode) {
     ASSERT_TRUE(write_text_file(path("b.txt"), "data"));
     HFILE reader = _lopen(path("b.txt").c_str(), OF_READ);
     ASSERT_NE(reader, HFILE_ERROR);
@@ -57,7 +54,7 @@ TEST_F(Files, LopenHonoursTheAccessMode)
     ASSERT_NE(writer, HFILE_ERROR);
     char c;
     EXPECT_EQ(_lread(writer, &c, 1), UINT(HFILE_ERROR));
-    EXPECT_EQ(_lwrite(writer, "D", 1), 1u); // no truncation on open
+    EXPECT_EQ(_lwrite(writer, "D", 1), 1u);  // no truncation on open
     _lclose(writer);
     EXPECT_EQ(read_text_file(path("b.txt")), "Data");
 
@@ -65,8 +62,7 @@ TEST_F(Files, LopenHonoursTheAccessMode)
     EXPECT_EQ(GetLastError(), DWORD(ERROR_FILE_NOT_FOUND));
 }
 
-TEST_F(Files, LreadReturnsTheCountAndZeroAtTheEnd)
-{
+TEST_F(Files, LreadReturnsTheCountAndZeroAtTheEnd) {
     ASSERT_TRUE(write_text_file(path("c.txt"), "12345"));
     HFILE file = _lopen(path("c.txt").c_str(), OF_READ);
     char buffer[16];
@@ -76,8 +72,7 @@ TEST_F(Files, LreadReturnsTheCountAndZeroAtTheEnd)
     _lclose(file);
 }
 
-TEST_F(Files, LlseekFromEachOriginAndRefusesANegativePosition)
-{
+TEST_F(Files, LlseekFromEachOriginAndRefusesANegativePosition) {
     ASSERT_TRUE(write_text_file(path("d.txt"), "0123456789"));
     HFILE file = _lopen(path("d.txt").c_str(), OF_READ);
     EXPECT_EQ(_llseek(file, 4, FILE_BEGIN), 4);
@@ -86,14 +81,13 @@ TEST_F(Files, LlseekFromEachOriginAndRefusesANegativePosition)
     EXPECT_EQ(_llseek(file, 0, FILE_END), 10);
     EXPECT_EQ(_llseek(file, -11, FILE_END), HFILE_ERROR);
     EXPECT_EQ(GetLastError(), kErrorNegativeSeek);
-    EXPECT_EQ(_llseek(file, 0, FILE_CURRENT), 10); // the failed seek did not move
+    EXPECT_EQ(_llseek(file, 0, FILE_CURRENT), 10);  // the failed seek did not move
     EXPECT_EQ(_llseek(file, 0, 7), HFILE_ERROR);
     EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
     _lclose(file);
 }
 
-TEST_F(Files, LwriteOfZeroBytesDoesNotTruncate)
-{
+TEST_F(Files, LwriteOfZeroBytesDoesNotTruncate) {
     ASSERT_TRUE(write_text_file(path("e.txt"), "keep all of this"));
     HFILE file = _lopen(path("e.txt").c_str(), OF_READWRITE);
     _llseek(file, 4, FILE_BEGIN);
@@ -102,12 +96,11 @@ TEST_F(Files, LwriteOfZeroBytesDoesNotTruncate)
     EXPECT_EQ(read_text_file(path("e.txt")), "keep all of this");
 }
 
-TEST_F(Files, UnknownOrClosedHfileIsRefused)
-{
+TEST_F(Files, UnknownOrClosedHfileIsRefused) {
     char buffer[4];
     EXPECT_EQ(_lread(4000, buffer, 4), UINT(HFILE_ERROR));
     EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_HANDLE));
-    EXPECT_EQ(_lclose(STDERR_FILENO), HFILE_ERROR); // not the layer's to close
+    EXPECT_EQ(_lclose(STDERR_FILENO), HFILE_ERROR);  // not the layer's to close
     EXPECT_NE(fcntl(STDERR_FILENO, F_GETFD), -1);
 
     HFILE file = _lcreat(path("f.txt").c_str(), 0);
@@ -118,11 +111,10 @@ TEST_F(Files, UnknownOrClosedHfileIsRefused)
     EXPECT_EQ(_llseek(file, 0, FILE_BEGIN), HFILE_ERROR);
 }
 
-TEST_F(Files, DescriptorsAreCloseOnExecAndAboveTheStandardStreams)
-{
+TEST_F(Files, DescriptorsAreCloseOnExecAndAboveTheStandardStreams) {
     int savedStdin = dup(STDIN_FILENO);
     ASSERT_GE(savedStdin, 0);
-    close(STDIN_FILENO); // the next open(2) would get descriptor 0
+    close(STDIN_FILENO);  // the next open(2) would get descriptor 0
     HFILE file = _lcreat(path("g.txt").c_str(), 0);
     dup2(savedStdin, STDIN_FILENO);
     close(savedStdin);
@@ -132,8 +124,7 @@ TEST_F(Files, DescriptorsAreCloseOnExecAndAboveTheStandardStreams)
     _lclose(file);
 }
 
-TEST_F(Files, OpenFileReportsTheFullPathAndTheError)
-{
+TEST_F(Files, OpenFileReportsTheFullPathAndTheError) {
     OFSTRUCT info;
     memset(&info, 0xCC, sizeof(info));
     EXPECT_EQ(OpenFile(path("missing.txt").c_str(), &info, OF_READ), HFILE_ERROR);
@@ -145,8 +136,7 @@ TEST_F(Files, OpenFileReportsTheFullPathAndTheError)
     EXPECT_EQ(info.nErrCode, WORD(ERROR_PATH_NOT_FOUND));
 }
 
-TEST_F(Files, OpenFileCreatesTestsAndDeletes)
-{
+TEST_F(Files, OpenFileCreatesTestsAndDeletes) {
     OFSTRUCT info;
     std::string file = path("h.txt");
     HFILE created = OpenFile(file.c_str(), &info, OF_CREATE | OF_WRITE);
@@ -168,8 +158,7 @@ TEST_F(Files, OpenFileCreatesTestsAndDeletes)
     EXPECT_EQ(info.nErrCode, WORD(ERROR_FILE_NOT_FOUND));
 }
 
-TEST_F(Files, OpenFileParseOnlyResolvesThePath)
-{
+TEST_F(Files, OpenFileParseOnlyResolvesThePath) {
     OFSTRUCT info;
     std::string spelled = scratch_.dir() + "/sub/../i.txt";
     EXPECT_EQ(OpenFile(spelled.c_str(), &info, OF_PARSE), 0);
@@ -177,16 +166,14 @@ TEST_F(Files, OpenFileParseOnlyResolvesThePath)
     EXPECT_FALSE(file_exists(path("i.txt")));
 }
 
-TEST_F(Files, CreateNewRefusesAnExistingFile)
-{
+TEST_F(Files, CreateNewRefusesAnExistingFile) {
     ASSERT_TRUE(write_text_file(path("j.txt"), "precious"));
     EXPECT_EQ(create(path("j.txt"), CREATE_NEW), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), DWORD(ERROR_FILE_EXISTS));
     EXPECT_EQ(read_text_file(path("j.txt")), "precious");
 }
 
-TEST_F(Files, CreateNewNeverFollowsALink)
-{
+TEST_F(Files, CreateNewNeverFollowsALink) {
     // A dangling link: following it would create the target.
     ASSERT_EQ(symlink(path("target.txt").c_str(), path("dangling").c_str()), 0);
     EXPECT_EQ(create(path("dangling"), CREATE_NEW), INVALID_HANDLE_VALUE);
@@ -201,8 +188,7 @@ TEST_F(Files, CreateNewNeverFollowsALink)
     EXPECT_EQ(read_text_file(path("real.txt")), "precious");
 }
 
-TEST_F(Files, CreateNewMakesAFileTheHandleOfWhichIsAnHfile)
-{
+TEST_F(Files, CreateNewMakesAFileTheHandleOfWhichIsAnHfile) {
     HANDLE handle = create(path("k.txt"), CREATE_NEW);
     ASSERT_NE(handle, INVALID_HANDLE_VALUE);
     HFILE file = as_hfile(handle);
@@ -218,8 +204,7 @@ TEST_F(Files, CreateNewMakesAFileTheHandleOfWhichIsAnHfile)
     EXPECT_FALSE(CloseHandle(INVALID_HANDLE_VALUE));
 }
 
-TEST_F(Files, CreateAlwaysTruncatesAndTellsWhetherTheFileWasThere)
-{
+TEST_F(Files, CreateAlwaysTruncatesAndTellsWhetherTheFileWasThere) {
     HANDLE fresh = create(path("l.txt"), CREATE_ALWAYS);
     ASSERT_NE(fresh, INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), DWORD(NO_ERROR));
@@ -233,8 +218,7 @@ TEST_F(Files, CreateAlwaysTruncatesAndTellsWhetherTheFileWasThere)
     EXPECT_EQ(read_text_file(path("l.txt")), "");
 }
 
-TEST_F(Files, OpenAlwaysKeepsContentsAndOpenExistingNeedsTheFile)
-{
+TEST_F(Files, OpenAlwaysKeepsContentsAndOpenExistingNeedsTheFile) {
     EXPECT_EQ(create(path("m.txt"), OPEN_EXISTING), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), DWORD(ERROR_FILE_NOT_FOUND));
     EXPECT_EQ(create(path("nowhere/m.txt"), OPEN_EXISTING), INVALID_HANDLE_VALUE);
@@ -254,8 +238,7 @@ TEST_F(Files, OpenAlwaysKeepsContentsAndOpenExistingNeedsTheFile)
     EXPECT_TRUE(file_exists(path("n.txt")));
 }
 
-TEST_F(Files, TruncateExistingNeedsWriteAccess)
-{
+TEST_F(Files, TruncateExistingNeedsWriteAccess) {
     ASSERT_TRUE(write_text_file(path("o.txt"), "to be cut"));
     EXPECT_EQ(create(path("o.txt"), TRUNCATE_EXISTING, GENERIC_READ), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
@@ -267,8 +250,7 @@ TEST_F(Files, TruncateExistingNeedsWriteAccess)
     EXPECT_EQ(GetLastError(), DWORD(ERROR_FILE_NOT_FOUND));
 }
 
-TEST_F(Files, ReadOnlyHandleCannotWrite)
-{
+TEST_F(Files, ReadOnlyHandleCannotWrite) {
     ASSERT_TRUE(write_text_file(path("q.txt"), "ro"));
     HANDLE handle = create(path("q.txt"), OPEN_EXISTING, GENERIC_READ);
     ASSERT_NE(handle, INVALID_HANDLE_VALUE);
@@ -277,16 +259,14 @@ TEST_F(Files, ReadOnlyHandleCannotWrite)
     EXPECT_EQ(read_text_file(path("q.txt")), "ro");
 }
 
-TEST_F(Files, AFolderIsNoFile)
-{
+TEST_F(Files, AFolderIsNoFile) {
     EXPECT_EQ(create(scratch_.dir(), OPEN_EXISTING, GENERIC_READ), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), DWORD(ERROR_ACCESS_DENIED));
     EXPECT_EQ(_lopen(scratch_.dir().c_str(), OF_READ), HFILE_ERROR);
     EXPECT_EQ(GetLastError(), DWORD(ERROR_ACCESS_DENIED));
 }
 
-TEST_F(Files, BackslashesSeparateFoldersAsOnWindows)
-{
+TEST_F(Files, BackslashesSeparateFoldersAsOnWindows) {
     ASSERT_TRUE(CreateDirectoryA(path("sub").c_str(), nullptr));
     std::string windowsStyle = scratch_.dir() + "\\sub\\r.txt";
     HANDLE handle = create(windowsStyle, CREATE_NEW);
@@ -296,8 +276,7 @@ TEST_F(Files, BackslashesSeparateFoldersAsOnWindows)
     EXPECT_TRUE(DeleteFileA(windowsStyle.c_str()));
 }
 
-TEST_F(Files, DeleteFileReportsAMissingFile)
-{
+TEST_F(Files, DeleteFileReportsAMissingFile) {
     ASSERT_TRUE(write_text_file(path("s.txt"), "x"));
     EXPECT_TRUE(DeleteFileA(path("s.txt").c_str()));
     EXPECT_FALSE(DeleteFileA(path("s.txt").c_str()));
@@ -307,8 +286,7 @@ TEST_F(Files, DeleteFileReportsAMissingFile)
     EXPECT_EQ(GetLastError(), DWORD(ERROR_ACCESS_DENIED));
 }
 
-TEST_F(Files, FoldersAreMadePrivateAndRemovedOnlyWhenEmpty)
-{
+TEST_F(Files, FoldersAreMadePrivateAndRemovedOnlyWhenEmpty) {
     std::string folder = path("t");
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
     struct stat st;
@@ -327,8 +305,7 @@ TEST_F(Files, FoldersAreMadePrivateAndRemovedOnlyWhenEmpty)
     EXPECT_FALSE(file_exists(folder));
 }
 
-TEST_F(Files, AttributesTellFoldersFilesAndReadOnlyFiles)
-{
+TEST_F(Files, AttributesTellFoldersFilesAndReadOnlyFiles) {
     ASSERT_TRUE(write_text_file(path("w.txt"), "x"));
     EXPECT_EQ(GetFileAttributesA(path("w.txt").c_str()), DWORD(FILE_ATTRIBUTE_NORMAL));
     EXPECT_EQ(GetFileAttributesA(scratch_.dir().c_str()), DWORD(FILE_ATTRIBUTE_DIRECTORY));

@@ -11,36 +11,31 @@
 
 namespace {
 
-constexpr UINT kDiscarded = 0x4000; // GMEM_DISCARDED
+constexpr UINT kDiscarded = 0x4000;  // GMEM_DISCARDED
 
-HGLOBAL truncate_to_32_bits(HGLOBAL handle)
-{
+HGLOBAL truncate_to_32_bits(HGLOBAL handle) {
     uint32_t low = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(handle));
     return reinterpret_cast<HGLOBAL>(static_cast<uintptr_t>(low));
 }
 
-void fill(HGLOBAL handle, unsigned char value)
-{
+void fill(HGLOBAL handle, unsigned char value) {
     void *data = GlobalLock(handle);
     ASSERT_NE(data, nullptr);
     memset(data, value, GlobalSize(handle));
     GlobalUnlock(handle);
 }
 
-bool all_bytes_are(const void *data, size_t from, size_t to, unsigned char value)
-{
+bool all_bytes_are(const void *data, size_t from, size_t to, unsigned char value) {
     const unsigned char *bytes = static_cast<const unsigned char *>(data);
     for (size_t i = from; i < to; i++) {
-        if (bytes[i] != value)
-            return false;
+        if (bytes[i] != value) return false;
     }
     return true;
 }
 
-} // namespace
+}  // namespace
 
-TEST(GlobalMemory, MoveableHandleDoesNotFitIn32Bits)
-{
+TEST(GlobalMemory, MoveableHandleDoesNotFitIn32Bits) {
     HGLOBAL handle = GlobalAlloc(GMEM_MOVEABLE, 16);
     ASSERT_NE(handle, nullptr);
     EXPECT_GT(reinterpret_cast<uintptr_t>(handle), uintptr_t(0xFFFFFFFFu));
@@ -51,8 +46,7 @@ TEST(GlobalMemory, MoveableHandleDoesNotFitIn32Bits)
     EXPECT_EQ(GlobalFree(handle), nullptr);
 }
 
-TEST(GlobalMemory, HandleTruncatedTo32BitsIsRefused)
-{
+TEST(GlobalMemory, HandleTruncatedTo32BitsIsRefused) {
     HGLOBAL handle = GlobalAlloc(GHND, 64);
     ASSERT_NE(handle, nullptr);
     HGLOBAL truncated = truncate_to_32_bits(handle);
@@ -61,12 +55,11 @@ TEST(GlobalMemory, HandleTruncatedTo32BitsIsRefused)
     EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_HANDLE));
     EXPECT_EQ(GlobalSize(truncated), 0u);
     EXPECT_EQ(GlobalFree(truncated), truncated);
-    EXPECT_EQ(GlobalSize(handle), 64u); // the real block is untouched
+    EXPECT_EQ(GlobalSize(handle), 64u);  // the real block is untouched
     EXPECT_EQ(GlobalFree(handle), nullptr);
 }
 
-TEST(GlobalMemory, FreedHandleIsRefusedByEveryCall)
-{
+TEST(GlobalMemory, FreedHandleIsRefusedByEveryCall) {
     HGLOBAL handle = GlobalAlloc(GMEM_MOVEABLE, 32);
     ASSERT_NE(handle, nullptr);
     ASSERT_EQ(GlobalFree(handle), nullptr);
@@ -85,16 +78,14 @@ TEST(GlobalMemory, FreedHandleIsRefusedByEveryCall)
     EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_HANDLE));
 }
 
-TEST(GlobalMemory, MadeUpHandleIsRefused)
-{
+TEST(GlobalMemory, MadeUpHandleIsRefused) {
     HGLOBAL madeUp = reinterpret_cast<HGLOBAL>(uintptr_t(0x12345678));
     EXPECT_EQ(GlobalLock(madeUp), nullptr);
     EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_HANDLE));
     EXPECT_EQ(GlobalFree(madeUp), madeUp);
 }
 
-TEST(GlobalMemory, HandlesAreNeverReused)
-{
+TEST(GlobalMemory, HandlesAreNeverReused) {
     HGLOBAL first = GlobalAlloc(GMEM_MOVEABLE, 8);
     ASSERT_NE(first, nullptr);
     GlobalFree(first);
@@ -106,13 +97,9 @@ TEST(GlobalMemory, HandlesAreNeverReused)
     }
 }
 
-TEST(GlobalMemory, FreeNullIsHarmless)
-{
-    EXPECT_EQ(GlobalFree(nullptr), nullptr);
-}
+TEST(GlobalMemory, FreeNullIsHarmless) { EXPECT_EQ(GlobalFree(nullptr), nullptr); }
 
-TEST(GlobalMemory, LockCountRisesAndFalls)
-{
+TEST(GlobalMemory, LockCountRisesAndFalls) {
     HGLOBAL handle = GlobalAlloc(GMEM_MOVEABLE, 16);
     ASSERT_NE(handle, nullptr);
     void *first = GlobalLock(handle);
@@ -120,26 +107,24 @@ TEST(GlobalMemory, LockCountRisesAndFalls)
     EXPECT_EQ(first, second);
     EXPECT_EQ(GlobalFlags(handle) & GMEM_LOCKCOUNT, 2u);
 
-    EXPECT_TRUE(GlobalUnlock(handle)); // still locked once
+    EXPECT_TRUE(GlobalUnlock(handle));  // still locked once
     SetLastError(12345);
-    EXPECT_FALSE(GlobalUnlock(handle)); // now unlocked
+    EXPECT_FALSE(GlobalUnlock(handle));  // now unlocked
     EXPECT_EQ(GetLastError(), DWORD(NO_ERROR));
-    EXPECT_FALSE(GlobalUnlock(handle)); // was not locked
+    EXPECT_FALSE(GlobalUnlock(handle));  // was not locked
     EXPECT_EQ(GetLastError(), DWORD(ERROR_NOT_LOCKED));
     EXPECT_EQ(GlobalFlags(handle) & GMEM_LOCKCOUNT, 0u);
     GlobalFree(handle);
 }
 
-TEST(GlobalMemory, SizeIsExact)
-{
+TEST(GlobalMemory, SizeIsExact) {
     HGLOBAL handle = GlobalAlloc(GHND, 1001);
     ASSERT_NE(handle, nullptr);
     EXPECT_EQ(GlobalSize(handle), 1001u);
     GlobalFree(handle);
 }
 
-TEST(GlobalMemory, ZeroInitGivesZeroes)
-{
+TEST(GlobalMemory, ZeroInitGivesZeroes) {
     HGLOBAL handle = GlobalAlloc(GHND, 65536);
     ASSERT_NE(handle, nullptr);
     void *data = GlobalLock(handle);
@@ -149,12 +134,11 @@ TEST(GlobalMemory, ZeroInitGivesZeroes)
     GlobalFree(handle);
 }
 
-TEST(GlobalMemory, FixedHandleIsItsAddressAndStillTracked)
-{
+TEST(GlobalMemory, FixedHandleIsItsAddressAndStillTracked) {
     HGLOBAL handle = GlobalAlloc(GPTR, 100);
     ASSERT_NE(handle, nullptr);
     EXPECT_EQ(GlobalLock(handle), handle);
-    EXPECT_TRUE(GlobalUnlock(handle)); // Win32: TRUE for fixed memory
+    EXPECT_TRUE(GlobalUnlock(handle));  // Win32: TRUE for fixed memory
     EXPECT_EQ(GlobalFlags(handle), 0u);
     EXPECT_EQ(GlobalSize(handle), 100u);
     EXPECT_EQ(GlobalHandle(handle), handle);
@@ -165,8 +149,7 @@ TEST(GlobalMemory, FixedHandleIsItsAddressAndStillTracked)
     EXPECT_EQ(GlobalFree(handle), handle);
 }
 
-TEST(GlobalMemory, GlobalHandleFindsTheHandleOfALockedPointer)
-{
+TEST(GlobalMemory, GlobalHandleFindsTheHandleOfALockedPointer) {
     HGLOBAL handle = GlobalAlloc(GMEM_MOVEABLE, 10);
     ASSERT_NE(handle, nullptr);
     void *data = GlobalLock(handle);
@@ -177,8 +160,7 @@ TEST(GlobalMemory, GlobalHandleFindsTheHandleOfALockedPointer)
     GlobalFree(handle);
 }
 
-TEST(GlobalMemory, ReAllocMovesAnUnlockedBlockAndZeroFillsGrowth)
-{
+TEST(GlobalMemory, ReAllocMovesAnUnlockedBlockAndZeroFillsGrowth) {
     HGLOBAL handle = GlobalAlloc(GMEM_MOVEABLE, 100);
     ASSERT_NE(handle, nullptr);
     fill(handle, 0xAB);
@@ -196,8 +178,7 @@ TEST(GlobalMemory, ReAllocMovesAnUnlockedBlockAndZeroFillsGrowth)
     GlobalFree(handle);
 }
 
-TEST(GlobalMemory, ReAllocMovesAnUnlockedBlockEvenWhenItShrinks)
-{
+TEST(GlobalMemory, ReAllocMovesAnUnlockedBlockEvenWhenItShrinks) {
     HGLOBAL handle = GlobalAlloc(GMEM_MOVEABLE, 100);
     ASSERT_NE(handle, nullptr);
     fill(handle, 0x5A);
@@ -213,8 +194,7 @@ TEST(GlobalMemory, ReAllocMovesAnUnlockedBlockEvenWhenItShrinks)
     GlobalFree(handle);
 }
 
-TEST(GlobalMemory, LockedBlockGrowsOnlyWhenAllowedToMove)
-{
+TEST(GlobalMemory, LockedBlockGrowsOnlyWhenAllowedToMove) {
     HGLOBAL handle = GlobalAlloc(GMEM_MOVEABLE, 64);
     ASSERT_NE(handle, nullptr);
     fill(handle, 0x11);
@@ -223,11 +203,11 @@ TEST(GlobalMemory, LockedBlockGrowsOnlyWhenAllowedToMove)
     SetLastError(0);
     EXPECT_EQ(GlobalReAlloc(handle, 128, 0), nullptr);
     EXPECT_EQ(GetLastError(), DWORD(ERROR_NOT_ENOUGH_MEMORY));
-    EXPECT_EQ(GlobalSize(handle), 64u); // untouched after the failure
+    EXPECT_EQ(GlobalSize(handle), 64u);  // untouched after the failure
     EXPECT_TRUE(all_bytes_are(locked, 0, 64, 0x11));
 
     EXPECT_EQ(GlobalReAlloc(handle, 128, GMEM_MOVEABLE | GMEM_ZEROINIT), handle);
-    EXPECT_EQ(GlobalFlags(handle) & GMEM_LOCKCOUNT, 1u); // still locked
+    EXPECT_EQ(GlobalFlags(handle) & GMEM_LOCKCOUNT, 1u);  // still locked
     void *moved = GlobalLock(handle);
     EXPECT_NE(moved, locked);
     EXPECT_TRUE(all_bytes_are(moved, 0, 64, 0x11));
@@ -237,8 +217,7 @@ TEST(GlobalMemory, LockedBlockGrowsOnlyWhenAllowedToMove)
     GlobalFree(handle);
 }
 
-TEST(GlobalMemory, LockedBlockShrinksInPlace)
-{
+TEST(GlobalMemory, LockedBlockShrinksInPlace) {
     HGLOBAL handle = GlobalAlloc(GMEM_MOVEABLE, 64);
     ASSERT_NE(handle, nullptr);
     void *locked = GlobalLock(handle);
@@ -250,8 +229,7 @@ TEST(GlobalMemory, LockedBlockShrinksInPlace)
     GlobalFree(handle);
 }
 
-TEST(GlobalMemory, ReAllocToZeroDiscardsAndGrowingRestores)
-{
+TEST(GlobalMemory, ReAllocToZeroDiscardsAndGrowingRestores) {
     HGLOBAL handle = GlobalAlloc(GMEM_MOVEABLE, 64);
     ASSERT_NE(handle, nullptr);
     EXPECT_EQ(GlobalReAlloc(handle, 0, GMEM_MOVEABLE), handle);
@@ -268,8 +246,7 @@ TEST(GlobalMemory, ReAllocToZeroDiscardsAndGrowingRestores)
     GlobalFree(handle);
 }
 
-TEST(GlobalMemory, MoveableBlockOfZeroBytesIsDiscarded)
-{
+TEST(GlobalMemory, MoveableBlockOfZeroBytesIsDiscarded) {
     HGLOBAL handle = GlobalAlloc(GMEM_MOVEABLE, 0);
     ASSERT_NE(handle, nullptr);
     EXPECT_EQ(GlobalLock(handle), nullptr);
@@ -277,8 +254,7 @@ TEST(GlobalMemory, MoveableBlockOfZeroBytesIsDiscarded)
     EXPECT_EQ(GlobalFree(handle), nullptr);
 }
 
-TEST(GlobalMemory, FixedBlockGrowsOnlyByMovingToANewHandle)
-{
+TEST(GlobalMemory, FixedBlockGrowsOnlyByMovingToANewHandle) {
     HGLOBAL fixed = GlobalAlloc(GMEM_FIXED, 8);
     ASSERT_NE(fixed, nullptr);
     memcpy(fixed, "12345678", 8);
@@ -290,28 +266,26 @@ TEST(GlobalMemory, FixedBlockGrowsOnlyByMovingToANewHandle)
     EXPECT_NE(moved, fixed);
     EXPECT_EQ(memcmp(moved, "12345678", 8), 0);
     EXPECT_EQ(GlobalSize(moved), 64u);
-    EXPECT_EQ(GlobalSize(fixed), 0u); // the old address is no handle any more
+    EXPECT_EQ(GlobalSize(fixed), 0u);  // the old address is no handle any more
     EXPECT_EQ(GlobalLock(moved), moved);
     EXPECT_EQ(GlobalFree(moved), nullptr);
 }
 
-TEST(GlobalMemory, ModifyTurnsAFixedBlockIntoAMoveableOne)
-{
+TEST(GlobalMemory, ModifyTurnsAFixedBlockIntoAMoveableOne) {
     HGLOBAL fixed = GlobalAlloc(GMEM_FIXED, 24);
     ASSERT_NE(fixed, nullptr);
     HGLOBAL moveable = GlobalReAlloc(fixed, 0, GMEM_MODIFY | GMEM_MOVEABLE);
     ASSERT_NE(moveable, nullptr);
     EXPECT_GT(reinterpret_cast<uintptr_t>(moveable), uintptr_t(0xFFFFFFFFu));
     EXPECT_EQ(GlobalSize(moveable), 24u);
-    EXPECT_EQ(GlobalLock(moveable), fixed); // same memory
+    EXPECT_EQ(GlobalLock(moveable), fixed);  // same memory
     EXPECT_EQ(GlobalHandle(fixed), moveable);
     GlobalUnlock(moveable);
     EXPECT_EQ(GlobalSize(fixed), 0u);
     EXPECT_EQ(GlobalFree(moveable), nullptr);
 }
 
-TEST(GlobalMemory, ModifyLeavesSizeAndHandleOfAMoveableBlock)
-{
+TEST(GlobalMemory, ModifyLeavesSizeAndHandleOfAMoveableBlock) {
     HGLOBAL handle = GlobalAlloc(GMEM_MOVEABLE, 24);
     ASSERT_NE(handle, nullptr);
     EXPECT_EQ(GlobalReAlloc(handle, 999, GMEM_MODIFY), handle);
@@ -319,8 +293,7 @@ TEST(GlobalMemory, ModifyLeavesSizeAndHandleOfAMoveableBlock)
     GlobalFree(handle);
 }
 
-TEST(GlobalMemory, FreeingALockedBlockFreesIt)
-{
+TEST(GlobalMemory, FreeingALockedBlockFreesIt) {
     long before = WinLayer_LiveGlobalHandles();
     HGLOBAL handle = GlobalAlloc(GMEM_MOVEABLE, 24);
     ASSERT_NE(GlobalLock(handle), nullptr);
@@ -328,8 +301,7 @@ TEST(GlobalMemory, FreeingALockedBlockFreesIt)
     EXPECT_EQ(WinLayer_LiveGlobalHandles(), before);
 }
 
-TEST(GlobalMemory, LiveHandleCountFollowsAllocAndFree)
-{
+TEST(GlobalMemory, LiveHandleCountFollowsAllocAndFree) {
     long before = WinLayer_LiveGlobalHandles();
     HGLOBAL moveable = GlobalAlloc(GMEM_MOVEABLE, 1);
     HGLOBAL fixed = GlobalAlloc(GMEM_FIXED, 1);
@@ -339,8 +311,7 @@ TEST(GlobalMemory, LiveHandleCountFollowsAllocAndFree)
     EXPECT_EQ(WinLayer_LiveGlobalHandles(), before);
 }
 
-TEST(GlobalMemory, ThreadsShareTheTableSafely)
-{
+TEST(GlobalMemory, ThreadsShareTheTableSafely) {
     long before = WinLayer_LiveGlobalHandles();
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; t++) {
@@ -352,14 +323,12 @@ TEST(GlobalMemory, ThreadsShareTheTableSafely)
                 GlobalUnlock(handle);
                 handle = GlobalReAlloc(handle, 256, GMEM_MOVEABLE);
                 data = static_cast<unsigned char *>(GlobalLock(handle));
-                if (data[0] != t)
-                    ADD_FAILURE() << "block contents changed under another thread";
+                if (data[0] != t) ADD_FAILURE() << "block contents changed under another thread";
                 GlobalUnlock(handle);
                 GlobalFree(handle);
             }
         });
     }
-    for (std::thread &thread : threads)
-        thread.join();
+    for (std::thread &thread : threads) thread.join();
     EXPECT_EQ(WinLayer_LiveGlobalHandles(), before);
 }

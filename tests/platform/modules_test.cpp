@@ -18,33 +18,26 @@ typedef void *(*AddressFunction)(void);
 // FARPROC has a fixed type; going through void (*)(void) states that the
 // cast to the real type is meant.
 template <typename Function>
-Function find_proc(HMODULE module, const char *name)
-{
+Function find_proc(HMODULE module, const char *name) {
     return reinterpret_cast<Function>(reinterpret_cast<void (*)(void)>(GetProcAddress(module, name)));
 }
 
-std::string real_path(const std::string &path)
-{
+std::string real_path(const std::string &path) {
     char *real = realpath(path.c_str(), nullptr);
     std::string result = real ? real : "";
     free(real);
     return result;
 }
 
-std::string folder_of(const std::string &path)
-{
-    return path.substr(0, path.find_last_of('/'));
-}
+std::string folder_of(const std::string &path) { return path.substr(0, path.find_last_of('/')); }
 
-std::string module_file_name(HMODULE module)
-{
+std::string module_file_name(HMODULE module) {
     char buffer[PATH_MAX];
     DWORD length = GetModuleFileNameA(module, buffer, sizeof(buffer));
     return std::string(buffer, length);
 }
 
-std::string windows_directory(void)
-{
+std::string windows_directory(void) {
     char buffer[PATH_MAX];
     UINT length = GetWindowsDirectoryA(buffer, sizeof(buffer));
     return length < sizeof(buffer) ? std::string(buffer, length) : std::string();
@@ -53,23 +46,18 @@ std::string windows_directory(void)
 constexpr DWORD kFromAddressOnly =
     GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT;
 
-int function_of_the_program(void)
-{
-    return 7;
-}
+int function_of_the_program(void) { return 7; }
 
-} // namespace
+}  // namespace
 
-TEST(Modules, LoadingAMissingFileFails)
-{
+TEST(Modules, LoadingAMissingFileFails) {
     SetLastError(0);
     EXPECT_EQ(LoadLibraryA("/no/such/module.dll"), nullptr);
     EXPECT_EQ(GetLastError(), DWORD(ERROR_MOD_NOT_FOUND));
     EXPECT_EQ(LoadLibraryA(nullptr), nullptr);
 }
 
-TEST(Modules, GetProcAddressFindsTheModulesOwnExports)
-{
+TEST(Modules, GetProcAddressFindsTheModulesOwnExports) {
     HMODULE module = LoadLibraryA(QR_TEST_MODULE_PATH);
     ASSERT_NE(module, nullptr);
     AnswerFunction answer = find_proc<AnswerFunction>(module, "KernelTestModule_Answer");
@@ -79,13 +67,12 @@ TEST(Modules, GetProcAddressFindsTheModulesOwnExports)
     SetLastError(0);
     EXPECT_EQ(GetProcAddress(module, "NoSuchFunction"), nullptr);
     EXPECT_EQ(GetLastError(), DWORD(ERROR_PROC_NOT_FOUND));
-    EXPECT_EQ(GetProcAddress(module, MAKEINTRESOURCEA(1)), nullptr); // ordinals are not supported
+    EXPECT_EQ(GetProcAddress(module, MAKEINTRESOURCEA(1)), nullptr);  // ordinals are not supported
     EXPECT_EQ(GetLastError(), DWORD(ERROR_PROC_NOT_FOUND));
     EXPECT_TRUE(FreeLibrary(module));
 }
 
-TEST(Modules, GetProcAddressDoesNotLookIntoDependencies)
-{
+TEST(Modules, GetProcAddressDoesNotLookIntoDependencies) {
     HMODULE plugin = LoadLibraryA(QR_TEST_PLUGIN_PATH);
     ASSERT_NE(plugin, nullptr);
     AnswerFunction twice = find_proc<AnswerFunction>(plugin, "KernelTestPlugin_Twice");
@@ -97,29 +84,26 @@ TEST(Modules, GetProcAddressDoesNotLookIntoDependencies)
     EXPECT_TRUE(FreeLibrary(plugin));
 }
 
-TEST(Modules, AModuleMayLoadAndFreeModulesWhileItIsLoadedAndUnloaded)
-{
+TEST(Modules, AModuleMayLoadAndFreeModulesWhileItIsLoadedAndUnloaded) {
     HMODULE plugin = LoadLibraryA(QR_TEST_PLUGIN_PATH);
     ASSERT_NE(plugin, nullptr);
     typedef HMODULE (*HeldFunction)(void);
     HeldFunction held = find_proc<HeldFunction>(plugin, "KernelTestPlugin_HeldModule");
     ASSERT_NE(held, nullptr);
-    EXPECT_NE(held(), nullptr); // its constructor's LoadLibraryA worked
+    EXPECT_NE(held(), nullptr);  // its constructor's LoadLibraryA worked
     EXPECT_EQ(held(), GetModuleHandleA("KernelTestModule.dll"));
-    EXPECT_TRUE(FreeLibrary(plugin)); // its destructor calls FreeLibrary
+    EXPECT_TRUE(FreeLibrary(plugin));  // its destructor calls FreeLibrary
     EXPECT_EQ(GetModuleHandleA("KernelTestPlugin.dll"), nullptr);
     EXPECT_EQ(GetModuleHandleA("KernelTestModule.dll"), nullptr);
 }
 
-TEST(Modules, GetProcAddressRefusesAnUnknownModule)
-{
+TEST(Modules, GetProcAddressRefusesAnUnknownModule) {
     int notAModule = 0;
     EXPECT_EQ(GetProcAddress(reinterpret_cast<HMODULE>(&notAModule), "KernelTestModule_Answer"), nullptr);
     EXPECT_EQ(GetLastError(), DWORD(ERROR_MOD_NOT_FOUND));
 }
 
-TEST(Modules, FreeLibraryRefusesHandlesItHoldsNoReferenceOn)
-{
+TEST(Modules, FreeLibraryRefusesHandlesItHoldsNoReferenceOn) {
     HMODULE module = LoadLibraryA(QR_TEST_MODULE_PATH);
     ASSERT_NE(module, nullptr);
     EXPECT_TRUE(FreeLibrary(module));
@@ -131,32 +115,29 @@ TEST(Modules, FreeLibraryRefusesHandlesItHoldsNoReferenceOn)
     EXPECT_FALSE(FreeLibrary(GetModuleHandleA(nullptr)));
 }
 
-TEST(Modules, LastFreeLibraryUnloadsTheModule)
-{
+TEST(Modules, LastFreeLibraryUnloadsTheModule) {
     HMODULE first = LoadLibraryA(QR_TEST_MODULE_PATH);
     HMODULE second = LoadLibraryA(QR_TEST_MODULE_PATH);
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first, second);
     EXPECT_TRUE(FreeLibrary(first));
-    EXPECT_EQ(GetModuleHandleA("KernelTestModule.dll"), first); // one reference left
+    EXPECT_EQ(GetModuleHandleA("KernelTestModule.dll"), first);  // one reference left
     EXPECT_TRUE(FreeLibrary(second));
     EXPECT_EQ(GetModuleHandleA("KernelTestModule.dll"), nullptr);
     EXPECT_EQ(GetLastError(), DWORD(ERROR_MOD_NOT_FOUND));
 }
 
-TEST(Modules, GetModuleHandleMatchesTheBaseNameWithoutCase)
-{
+TEST(Modules, GetModuleHandleMatchesTheBaseNameWithoutCase) {
     HMODULE module = LoadLibraryA(QR_TEST_MODULE_PATH);
     ASSERT_NE(module, nullptr);
     EXPECT_EQ(GetModuleHandleA("kerneltestmodule.DLL"), module);
-    EXPECT_EQ(GetModuleHandleA("KernelTestModule"), module); // Win32 adds ".dll"
+    EXPECT_EQ(GetModuleHandleA("KernelTestModule"), module);  // Win32 adds ".dll"
     EXPECT_EQ(GetModuleHandleA("C:\\Windows\\KERNELTESTMODULE.DLL"), module);
     EXPECT_EQ(GetModuleHandleA("KernelTestModule.dl"), nullptr);
     EXPECT_TRUE(FreeLibrary(module));
 }
 
-TEST(Modules, GetModuleHandleOfNullIsTheProgram)
-{
+TEST(Modules, GetModuleHandleOfNullIsTheProgram) {
     HMODULE program = GetModuleHandleA(nullptr);
     ASSERT_NE(program, nullptr);
     HMODULE byAddress = nullptr;
@@ -166,8 +147,7 @@ TEST(Modules, GetModuleHandleOfNullIsTheProgram)
     EXPECT_EQ(module_file_name(nullptr), real_path("/proc/self/exe"));
 }
 
-TEST(Modules, GetModuleHandleExFromAddressFindsTheOwningModule)
-{
+TEST(Modules, GetModuleHandleExFromAddressFindsTheOwningModule) {
     HMODULE module = LoadLibraryA(QR_TEST_MODULE_PATH);
     ASSERT_NE(module, nullptr);
     AddressFunction inner = find_proc<AddressFunction>(module, "KernelTestModule_InnerAddress");
@@ -182,25 +162,23 @@ TEST(Modules, GetModuleHandleExFromAddressFindsTheOwningModule)
     ASSERT_TRUE(GetModuleHandleExA(kFromAddressOnly, static_cast<LPCSTR>(table), &found));
     EXPECT_EQ(found, module);
 
-    EXPECT_TRUE(FreeLibrary(module)); // unchanged count: this unloads it
+    EXPECT_TRUE(FreeLibrary(module));  // unchanged count: this unloads it
     EXPECT_EQ(GetModuleHandleA("KernelTestModule.dll"), nullptr);
 }
 
-TEST(Modules, GetModuleHandleExTakesAReferenceUnlessToldNotTo)
-{
+TEST(Modules, GetModuleHandleExTakesAReferenceUnlessToldNotTo) {
     HMODULE module = LoadLibraryA(QR_TEST_MODULE_PATH);
     ASSERT_NE(module, nullptr);
     HMODULE again = nullptr;
     ASSERT_TRUE(GetModuleHandleExA(0, "KernelTestModule.dll", &again));
     EXPECT_EQ(again, module);
     EXPECT_TRUE(FreeLibrary(module));
-    EXPECT_EQ(GetModuleHandleA("KernelTestModule.dll"), module); // still held
+    EXPECT_EQ(GetModuleHandleA("KernelTestModule.dll"), module);  // still held
     EXPECT_TRUE(FreeLibrary(again));
     EXPECT_EQ(GetModuleHandleA("KernelTestModule.dll"), nullptr);
 }
 
-TEST(Modules, GetModuleHandleExChecksItsArguments)
-{
+TEST(Modules, GetModuleHandleExChecksItsArguments) {
     HMODULE found = reinterpret_cast<HMODULE>(1);
     EXPECT_FALSE(GetModuleHandleExA(0, nullptr, nullptr));
     EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
@@ -212,8 +190,7 @@ TEST(Modules, GetModuleHandleExChecksItsArguments)
     EXPECT_EQ(GetLastError(), DWORD(ERROR_MOD_NOT_FOUND));
 }
 
-TEST(Modules, ModuleFileNameIsTheRealAbsolutePath)
-{
+TEST(Modules, ModuleFileNameIsTheRealAbsolutePath) {
     // Loaded through a link, by a relative path, from another working folder.
     ScratchDir scratch;
     ASSERT_EQ(symlink(QR_TEST_MODULE_PATH, scratch.path("Alias.dll").c_str()), 0);
@@ -228,8 +205,7 @@ TEST(Modules, ModuleFileNameIsTheRealAbsolutePath)
     EXPECT_TRUE(FreeLibrary(module));
 }
 
-TEST(Modules, ModuleFileNameIsCutAsWin32CutsIt)
-{
+TEST(Modules, ModuleFileNameIsCutAsWin32CutsIt) {
     HMODULE module = LoadLibraryA(QR_TEST_MODULE_PATH);
     ASSERT_NE(module, nullptr);
     std::string full = real_path(QR_TEST_MODULE_PATH);
@@ -252,8 +228,7 @@ TEST(Modules, ModuleFileNameIsCutAsWin32CutsIt)
     EXPECT_EQ(GetLastError(), DWORD(ERROR_MOD_NOT_FOUND));
 }
 
-TEST(WindowsDirectory, DefaultsToTheFolderOfThePlatformLibrary)
-{
+TEST(WindowsDirectory, DefaultsToTheFolderOfThePlatformLibrary) {
     ScopedEnv unset("WINDIR", nullptr);
     HMODULE platform = nullptr;
     ASSERT_TRUE(GetModuleHandleExA(kFromAddressOnly, reinterpret_cast<LPCSTR>(&GlobalAlloc), &platform));
@@ -264,14 +239,12 @@ TEST(WindowsDirectory, DefaultsToTheFolderOfThePlatformLibrary)
     EXPECT_EQ(windows_directory(), folder_of(real_path(QR_TEST_MODULE_PATH)));
 }
 
-TEST(WindowsDirectory, WindirWinsWithoutItsTrailingSeparator)
-{
+TEST(WindowsDirectory, WindirWinsWithoutItsTrailingSeparator) {
     ScopedEnv windir("WINDIR", "/opt/windows/");
     EXPECT_EQ(windows_directory(), "/opt/windows");
 }
 
-TEST(WindowsDirectory, TooSmallABufferGivesTheSizeNeeded)
-{
+TEST(WindowsDirectory, TooSmallABufferGivesTheSizeNeeded) {
     ScopedEnv windir("WINDIR", "/opt/win");
     char buffer[16];
     memset(buffer, 'z', sizeof(buffer));

@@ -14,17 +14,14 @@ class Profile : public ::testing::Test {
 protected:
     void SetUp() override { file_ = scratch_.path("QRVM.INI"); }
 
-    std::string get(const char *section, const char *key, const char *defaultValue = "(default)",
-                    DWORD size = 256)
-    {
+    std::string get(const char *section, const char *key, const char *defaultValue = "(default)", DWORD size = 256) {
         char buffer[256];
         DWORD length = GetPrivateProfileStringA(section, key, defaultValue, buffer, size, file_.c_str());
         lastLength_ = length;
         return std::string(buffer, length);
     }
 
-    UINT get_int(const char *section, const char *key, int defaultValue = -7)
-    {
+    UINT get_int(const char *section, const char *key, int defaultValue = -7) {
         return GetPrivateProfileIntA(section, key, defaultValue, file_.c_str());
     }
 
@@ -47,20 +44,18 @@ const char kSample[] =
     "[ Other ]\n"
     "ScanDll=other.dll\n";
 
-} // namespace
+}  // namespace
 
-TEST_F(Profile, SectionsAndKeysIgnoreCaseAndSpaces)
-{
+TEST_F(Profile, SectionsAndKeysIgnoreCaseAndSpaces) {
     ASSERT_TRUE(write_text_file(file_, kSample));
     EXPECT_EQ(get("Scanner", "ScanDll"), "qvsmod.dll");
     EXPECT_EQ(lastLength_, 10u);
     EXPECT_EQ(get("SCANNER", "scandll"), "qvsmod.dll");
     EXPECT_EQ(get("other", "SCANDLL"), "other.dll");
-    EXPECT_EQ(get("Scanner", "Resolution"), "300"); // the first one wins
+    EXPECT_EQ(get("Scanner", "Resolution"), "300");  // the first one wins
 }
 
-TEST_F(Profile, CommentsAreSkippedAndValuesKeptWhole)
-{
+TEST_F(Profile, CommentsAreSkippedAndValuesKeptWhole) {
     ASSERT_TRUE(write_text_file(file_, kSample));
     EXPECT_EQ(get("Scanner", "# a comment with key"), "(default)");
     EXPECT_EQ(get("Scanner", "Note"), "left ; right");
@@ -68,17 +63,15 @@ TEST_F(Profile, CommentsAreSkippedAndValuesKeptWhole)
     EXPECT_EQ(get("Scanner", "Empty"), "");
 }
 
-TEST_F(Profile, MissingFileSectionOrKeyGivesTheDefault)
-{
+TEST_F(Profile, MissingFileSectionOrKeyGivesTheDefault) {
     EXPECT_EQ(get("Scanner", "ScanDll", "qvsmod.dll"), "qvsmod.dll");
     ASSERT_TRUE(write_text_file(file_, kSample));
     EXPECT_EQ(get("Nowhere", "ScanDll", "x"), "x");
-    EXPECT_EQ(get("Scanner", "Nothing", "y  "), "y"); // trailing spaces of the default go
+    EXPECT_EQ(get("Scanner", "Nothing", "y  "), "y");  // trailing spaces of the default go
     EXPECT_EQ(get("Scanner", "Nothing", nullptr), "");
 }
 
-TEST_F(Profile, ValuesAreCutToTheBuffer)
-{
+TEST_F(Profile, ValuesAreCutToTheBuffer) {
     ASSERT_TRUE(write_text_file(file_, kSample));
     char buffer[16];
     memset(buffer, 'z', sizeof(buffer));
@@ -90,16 +83,15 @@ TEST_F(Profile, ValuesAreCutToTheBuffer)
     EXPECT_EQ(GetPrivateProfileStringA("Scanner", "ScanDll", "", buffer, 0, file_.c_str()), 0u);
 }
 
-TEST_F(Profile, WindowsLineEndingsAndAByteOrderMarkAreRead)
-{
+TEST_F(Profile, WindowsLineEndingsAndAByteOrderMarkAreRead) {
     ASSERT_TRUE(write_text_file(file_, "\xEF\xBB\xBF[Scanner]\r\nScanDll=crlf.dll\r\n"));
     EXPECT_EQ(get("Scanner", "ScanDll"), "crlf.dll");
 }
 
-TEST_F(Profile, IntegersAreReadAsWin32ReadsThem)
-{
-    ASSERT_TRUE(write_text_file(file_, "[N]\nplain=300\nhex=0x1F\nnegative=-2\nword=abc\n"
-                                       "suffix=12px\nempty=\nspaced = 42 \n"));
+TEST_F(Profile, IntegersAreReadAsWin32ReadsThem) {
+    ASSERT_TRUE(write_text_file(file_,
+                                "[N]\nplain=300\nhex=0x1F\nnegative=-2\nword=abc\n"
+                                "suffix=12px\nempty=\nspaced = 42 \n"));
     EXPECT_EQ(get_int("N", "plain"), 300u);
     EXPECT_EQ(get_int("n", "HEX"), 31u);
     EXPECT_EQ(get_int("N", "negative"), static_cast<UINT>(-2));
@@ -110,8 +102,7 @@ TEST_F(Profile, IntegersAreReadAsWin32ReadsThem)
     EXPECT_EQ(get_int("N", "spaced"), 42u);
 }
 
-TEST_F(Profile, NullSectionListsSectionsAndNullKeyListsKeys)
-{
+TEST_F(Profile, NullSectionListsSectionsAndNullKeyListsKeys) {
     ASSERT_TRUE(write_text_file(file_, "[One]\na=1\nB=2\n[Two]\n[one]\nc=3\n"));
     char buffer[64];
     DWORD length = GetPrivateProfileStringA(nullptr, nullptr, "", buffer, sizeof(buffer), file_.c_str());
@@ -125,8 +116,7 @@ TEST_F(Profile, NullSectionListsSectionsAndNullKeyListsKeys)
     EXPECT_EQ(std::string(buffer, 7), std::string("One\0T\0\0", 7));
 }
 
-TEST_F(Profile, WriteCreatesTheFileSectionAndKey)
-{
+TEST_F(Profile, WriteCreatesTheFileSectionAndKey) {
     ASSERT_TRUE(WritePrivateProfileStringA("Scanner", "ScanDll", "qvsmod.dll", file_.c_str()));
     EXPECT_EQ(read_text_file(file_), "[Scanner]\nScanDll=qvsmod.dll\n");
     ASSERT_TRUE(WritePrivateProfileStringA("Other", "Key", "v", file_.c_str()));
@@ -134,8 +124,7 @@ TEST_F(Profile, WriteCreatesTheFileSectionAndKey)
     EXPECT_EQ(get("other", "key"), "v");
 }
 
-TEST_F(Profile, WriteReplacesOneLineAndKeepsEveryOther)
-{
+TEST_F(Profile, WriteReplacesOneLineAndKeepsEveryOther) {
     ASSERT_TRUE(write_text_file(file_, kSample));
     ASSERT_TRUE(WritePrivateProfileStringA("scanner", "SCANDLL", "new.dll", file_.c_str()));
     std::string expected = kSample;
@@ -144,15 +133,13 @@ TEST_F(Profile, WriteReplacesOneLineAndKeepsEveryOther)
     EXPECT_EQ(get("Scanner", "ScanDll"), "new.dll");
 }
 
-TEST_F(Profile, WriteAddsANewKeyAtTheEndOfItsSection)
-{
+TEST_F(Profile, WriteAddsANewKeyAtTheEndOfItsSection) {
     ASSERT_TRUE(write_text_file(file_, "[A]\nx=1\n\n[B]\ny=2\n"));
     ASSERT_TRUE(WritePrivateProfileStringA("A", "z", "3", file_.c_str()));
     EXPECT_EQ(read_text_file(file_), "[A]\nx=1\nz=3\n\n[B]\ny=2\n");
 }
 
-TEST_F(Profile, WriteDeletesAKeyOrASection)
-{
+TEST_F(Profile, WriteDeletesAKeyOrASection) {
     ASSERT_TRUE(write_text_file(file_, "[A]\nx=1\ny=2\n[B]\nz=3\n"));
     ASSERT_TRUE(WritePrivateProfileStringA("A", "x", nullptr, file_.c_str()));
     EXPECT_EQ(read_text_file(file_), "[A]\ny=2\n[B]\nz=3\n");
@@ -162,15 +149,13 @@ TEST_F(Profile, WriteDeletesAKeyOrASection)
     EXPECT_EQ(read_text_file(file_), "[B]\nz=3\n");
 }
 
-TEST_F(Profile, WriteKeepsWindowsLineEndings)
-{
+TEST_F(Profile, WriteKeepsWindowsLineEndings) {
     ASSERT_TRUE(write_text_file(file_, "[A]\r\nx=1\r\n"));
     ASSERT_TRUE(WritePrivateProfileStringA("A", "y", "2", file_.c_str()));
     EXPECT_EQ(read_text_file(file_), "[A]\r\nx=1\r\ny=2\r\n");
 }
 
-TEST_F(Profile, WriteKeepsTheFileModeAndFollowsALink)
-{
+TEST_F(Profile, WriteKeepsTheFileModeAndFollowsALink) {
     ASSERT_TRUE(write_text_file(file_, "[A]\nx=1\n"));
     ASSERT_EQ(chmod(file_.c_str(), 0640), 0);
     std::string link = scratch_.path("link.ini");
@@ -184,8 +169,7 @@ TEST_F(Profile, WriteKeepsTheFileModeAndFollowsALink)
     EXPECT_EQ(read_text_file(file_), "[A]\nx=2\n");
 }
 
-TEST_F(Profile, AFileNameWithoutAFolderLivesInTheWindowsDirectory)
-{
+TEST_F(Profile, AFileNameWithoutAFolderLivesInTheWindowsDirectory) {
     ScopedEnv windir("WINDIR", scratch_.dir().c_str());
     ASSERT_TRUE(WritePrivateProfileStringA("S", "k", "v", "settings.ini"));
     EXPECT_EQ(read_text_file(scratch_.path("settings.ini")), "[S]\nk=v\n");

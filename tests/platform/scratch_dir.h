@@ -13,16 +13,13 @@
 class ScratchDir {
 public:
     // Under `base`, /tmp unless a test needs a faster file system.
-    explicit ScratchDir(const char *base = "/tmp")
-    {
+    explicit ScratchDir(const char *base = "/tmp") {
         std::string pattern = std::string(base) + "/qr-kernel-test.XXXXXX";
         const char *made = mkdtemp(&pattern[0]);
         dir_ = made ? made : "";
     }
-    ~ScratchDir()
-    {
-        if (!dir_.empty())
-            nftw(dir_.c_str(), remove_entry, 16, FTW_DEPTH | FTW_PHYS);
+    ~ScratchDir() {
+        if (!dir_.empty()) nftw(dir_.c_str(), remove_entry, 16, FTW_DEPTH | FTW_PHYS);
     }
     ScratchDir(const ScratchDir &) = delete;
     ScratchDir &operator=(const ScratchDir &) = delete;
@@ -31,8 +28,7 @@ public:
     std::string path(const std::string &name) const { return dir_ + "/" + name; }
 
 private:
-    static int remove_entry(const char *path, const struct stat *, int, struct FTW *)
-    {
+    static int remove_entry(const char *path, const struct stat *, int, struct FTW *) {
         remove(path);
         return 0;
     }
@@ -40,31 +36,25 @@ private:
 };
 
 // Whole-file helpers, through the C library (not the layer under test).
-inline bool write_text_file(const std::string &path, const std::string &text)
-{
+inline bool write_text_file(const std::string &path, const std::string &text) {
     FILE *file = fopen(path.c_str(), "wb");
-    if (!file)
-        return false;
+    if (!file) return false;
     bool ok = fwrite(text.data(), 1, text.size(), file) == text.size();
     return fclose(file) == 0 && ok;
 }
 
-inline std::string read_text_file(const std::string &path)
-{
+inline std::string read_text_file(const std::string &path) {
     std::string text;
     FILE *file = fopen(path.c_str(), "rb");
-    if (!file)
-        return text;
+    if (!file) return text;
     char chunk[4096];
     size_t got;
-    while ((got = fread(chunk, 1, sizeof(chunk), file)) > 0)
-        text.append(chunk, got);
+    while ((got = fread(chunk, 1, sizeof(chunk), file)) > 0) text.append(chunk, got);
     fclose(file);
     return text;
 }
 
-inline bool file_exists(const std::string &path)
-{
+inline bool file_exists(const std::string &path) {
     struct stat st;
     return lstat(path.c_str(), &st) == 0;
 }
@@ -72,19 +62,16 @@ inline bool file_exists(const std::string &path)
 // Sets or clears an environment variable for one test and puts it back.
 class ScopedEnv {
 public:
-    ScopedEnv(const char *name, const char *value) : name_(name)
-    {
+    ScopedEnv(const char *name, const char *value) : name_(name) {
         const char *old = getenv(name);
         hadOld_ = old != nullptr;
-        if (old)
-            old_ = old;
+        if (old) old_ = old;
         if (value)
             setenv(name, value, 1);
         else
             unsetenv(name);
     }
-    ~ScopedEnv()
-    {
+    ~ScopedEnv() {
         if (hadOld_)
             setenv(name_.c_str(), old_.c_str(), 1);
         else

@@ -12,7 +12,7 @@ const QrStringResource kProgramStrings[] = {
     {1, "Main program"},
 };
 
-} // namespace
+}  // namespace
 
 // The test program's own table, found through the NULL instance.
 QR_EXPORT const QrResourceTable QrModuleResources = {kProgramStrings, 1, nullptr, 0};
@@ -21,17 +21,13 @@ QR_EXPORT const QrResourceTable QrModuleResources = {kProgramStrings, 1, nullptr
 // resources of its own; AddressSanitizer takes two globals of one name in two
 // modules for a one-definition violation. Level 1 still reports two such
 // globals of different sizes. (Read only in builds with AddressSanitizer.)
-QR_EXPORT const char *__asan_default_options(void)
-{
-    return "detect_odr_violation=1";
-}
+QR_EXPORT const char *__asan_default_options(void) { return "detect_odr_violation=1"; }
 
 namespace {
 
 class Strings : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         module_ = LoadLibraryA(QR_TEST_MODULE_PATH);
         ASSERT_NE(module_, nullptr);
     }
@@ -42,10 +38,9 @@ protected:
     HMODULE module_ = nullptr;
 };
 
-} // namespace
+}  // namespace
 
-TEST_F(Strings, LoadStringCopiesTheModulesString)
-{
+TEST_F(Strings, LoadStringCopiesTheModulesString) {
     char buffer[64];
     EXPECT_EQ(LoadStringA(instance(), 1, buffer, sizeof(buffer)), 5);
     EXPECT_STREQ(buffer, "Hello");
@@ -53,8 +48,7 @@ TEST_F(Strings, LoadStringCopiesTheModulesString)
     EXPECT_STREQ(buffer, "TIF");
 }
 
-TEST_F(Strings, LoadStringCutsToTheBuffer)
-{
+TEST_F(Strings, LoadStringCutsToTheBuffer) {
     char buffer[64];
     memset(buffer, 'z', sizeof(buffer));
     EXPECT_EQ(LoadStringA(instance(), 2, buffer, 6), 5);
@@ -64,30 +58,26 @@ TEST_F(Strings, LoadStringCutsToTheBuffer)
     EXPECT_STREQ(buffer, "");
 }
 
-TEST_F(Strings, MissingStringGivesZeroAndAnEmptyBuffer)
-{
+TEST_F(Strings, MissingStringGivesZeroAndAnEmptyBuffer) {
     char buffer[8] = "junk";
     EXPECT_EQ(LoadStringA(instance(), 99, buffer, sizeof(buffer)), 0);
     EXPECT_STREQ(buffer, "");
 }
 
-TEST_F(Strings, SizeZeroWritesNothing)
-{
+TEST_F(Strings, SizeZeroWritesNothing) {
     char buffer[8] = "junk";
     EXPECT_EQ(LoadStringA(instance(), 1, buffer, 0), 0);
     EXPECT_STREQ(buffer, "junk");
 }
 
-TEST_F(Strings, NullInstanceIsTheProgram)
-{
+TEST_F(Strings, NullInstanceIsTheProgram) {
     char buffer[64];
     EXPECT_EQ(LoadStringA(nullptr, 1, buffer, sizeof(buffer)), 12);
     EXPECT_STREQ(buffer, "Main program");
     EXPECT_EQ(LoadStringA(GetModuleHandleA(nullptr), 1, buffer, sizeof(buffer)), 12);
 }
 
-TEST_F(Strings, AModuleWithoutATableHasNoStringsEvenIfADependencyHas)
-{
+TEST_F(Strings, AModuleWithoutATableHasNoStringsEvenIfADependencyHas) {
     HMODULE plugin = LoadLibraryA(QR_TEST_PLUGIN_PATH);
     ASSERT_NE(plugin, nullptr);
     char buffer[64];
@@ -96,8 +86,7 @@ TEST_F(Strings, AModuleWithoutATableHasNoStringsEvenIfADependencyHas)
     FreeLibrary(plugin);
 }
 
-TEST_F(Strings, UnknownInstanceGivesNothing)
-{
+TEST_F(Strings, UnknownInstanceGivesNothing) {
     int notAModule = 0;
     char buffer[8];
     EXPECT_EQ(LoadStringA(reinterpret_cast<HINSTANCE>(&notAModule), 1, buffer, sizeof(buffer)), 0);

@@ -13,43 +13,38 @@ namespace {
 
 constexpr DWORD kErrorBufferOverflow = 111;
 
-std::string temp_path(void)
-{
+std::string temp_path(void) {
     char buffer[MAX_PATH];
     DWORD length = GetTempPathA(sizeof(buffer), buffer);
     return length && length < sizeof(buffer) ? std::string(buffer, length) : std::string();
 }
 
-} // namespace
+}  // namespace
 
-TEST(TempPath, UsesTmpdirWithATrailingSeparator)
-{
+TEST(TempPath, UsesTmpdirWithATrailingSeparator) {
     ScratchDir scratch;
     ScopedEnv tmpdir("TMPDIR", scratch.dir().c_str());
     EXPECT_EQ(temp_path(), scratch.dir() + "/");
 }
 
-TEST(TempPath, FallsBackToTmpWhenTmpdirIsNoFolder)
-{
+TEST(TempPath, FallsBackToTmpWhenTmpdirIsNoFolder) {
     ScopedEnv missing("TMPDIR", "/no/such/folder");
     EXPECT_EQ(temp_path(), "/tmp/");
     ScopedEnv unset("TMPDIR", nullptr);
     EXPECT_EQ(temp_path(), "/tmp/");
 }
 
-TEST(TempPath, TooSmallABufferGivesTheSizeNeededAndStaysUntouched)
-{
+TEST(TempPath, TooSmallABufferGivesTheSizeNeededAndStaysUntouched) {
     ScopedEnv unset("TMPDIR", nullptr);
     char buffer[8];
     memset(buffer, 'z', sizeof(buffer));
-    EXPECT_EQ(GetTempPathA(5, buffer), 6u); // "/tmp/" and its NUL
+    EXPECT_EQ(GetTempPathA(5, buffer), 6u);  // "/tmp/" and its NUL
     EXPECT_EQ(buffer[0], 'z');
     EXPECT_EQ(GetTempPathA(6, buffer), 5u);
     EXPECT_STREQ(buffer, "/tmp/");
 }
 
-TEST(TempFileName, GivenNumberOnlyComposesTheName)
-{
+TEST(TempFileName, GivenNumberOnlyComposesTheName) {
     ScratchDir scratch;
     char name[MAX_PATH];
     EXPECT_EQ(GetTempFileNameA(scratch.dir().c_str(), "QRXYZ", 0x5168, name), 0x5168u);
@@ -60,12 +55,11 @@ TEST(TempFileName, GivenNumberOnlyComposesTheName)
     EXPECT_EQ(GetTempFileNameA(withSeparator.c_str(), "ab", 0xbeef, name), 0xbeefu);
     EXPECT_EQ(std::string(name), scratch.dir() + "/abBEEF.TMP");
 
-    EXPECT_EQ(GetTempFileNameA(withSeparator.c_str(), "QRX", 0x1000A, name), 0x1000Au); // low 16 bits
+    EXPECT_EQ(GetTempFileNameA(withSeparator.c_str(), "QRX", 0x1000A, name), 0x1000Au);  // low 16 bits
     EXPECT_EQ(std::string(name), scratch.dir() + "/QRX000A.TMP");
 }
 
-TEST(TempFileName, ZeroCreatesAUniquePrivateFile)
-{
+TEST(TempFileName, ZeroCreatesAUniquePrivateFile) {
     ScratchDir scratch;
     std::set<std::string> names;
     for (int i = 0; i < 200; i++) {
@@ -83,8 +77,7 @@ TEST(TempFileName, ZeroCreatesAUniquePrivateFile)
     }
 }
 
-TEST(TempFileName, ZeroSkipsNamesThatAreTaken)
-{
+TEST(TempFileName, ZeroSkipsNamesThatAreTaken) {
     // 65534 files: in memory when the machine offers it, to keep this quick.
     struct stat shm;
     ScratchDir scratch(stat("/dev/shm", &shm) == 0 && S_ISDIR(shm.st_mode) ? "/dev/shm" : "/tmp");
@@ -92,8 +85,7 @@ TEST(TempFileName, ZeroSkipsNamesThatAreTaken)
     // Take every name but one: the call must find the free one.
     char name[MAX_PATH];
     for (UINT unique = 1; unique <= 0xFFFF; unique++) {
-        if (unique == 0x1234)
-            continue;
+        if (unique == 0x1234) continue;
         GetTempFileNameA(scratch.dir().c_str(), "T", unique, name);
         ASSERT_TRUE(write_text_file(name, ""));
     }
@@ -105,15 +97,13 @@ TEST(TempFileName, ZeroSkipsNamesThatAreTaken)
     EXPECT_EQ(GetLastError(), DWORD(ERROR_FILE_EXISTS));
 }
 
-TEST(TempFileName, ZeroInAMissingFolderFails)
-{
+TEST(TempFileName, ZeroInAMissingFolderFails) {
     char name[MAX_PATH];
     EXPECT_EQ(GetTempFileNameA("/no/such/folder", "QRX", 0, name), 0u);
     EXPECT_EQ(GetLastError(), DWORD(ERROR_PATH_NOT_FOUND));
 }
 
-TEST(TempFileName, AFolderTooLongForMaxPathIsRefused)
-{
+TEST(TempFileName, AFolderTooLongForMaxPathIsRefused) {
     std::string longFolder(MAX_PATH - 10, 'x');
     char name[MAX_PATH];
     EXPECT_EQ(GetTempFileNameA(longFolder.c_str(), "QRX", 1, name), 0u);

@@ -10,22 +10,13 @@ const QrStringResource kStrings[] = {
     {10, "TIF"},
 };
 
-int answer(void)
-{
-    return 42;
-}
+int answer(void) { return 42; }
 
-} // namespace
+}  // namespace
 
 QR_EXPORT const QrResourceTable QrModuleResources = {kStrings, sizeof(kStrings) / sizeof(kStrings[0]), nullptr, 0};
 
-QR_EXPORT int KernelTestModule_Answer(void)
-{
-    return answer();
-}
+QR_EXPORT int KernelTestModule_Answer(void) { return answer(); }
 
 // The address of a function that is not exported, for lookups by address.
-QR_EXPORT void *KernelTestModule_InnerAddress(void)
-{
-    return reinterpret_cast<void *>(&answer);
-}
+QR_EXPORT void *KernelTestModule_InnerAddress(void) { return reinterpret_cast<void *>(&answer); }

@@ -11,23 +11,15 @@ namespace {
 struct HeldModule {
     HMODULE module;
     HeldModule() : module(LoadLibraryA("KernelTestModule.dll")) {}
-    ~HeldModule()
-    {
-        if (module)
-            FreeLibrary(module);
+    ~HeldModule() {
+        if (module) FreeLibrary(module);
     }
 };
 
 HeldModule gHeld;
 
-} // namespace
+}  // namespace
 
-QR_EXPORT int KernelTestPlugin_Twice(void)
-{
-    return 2 * KernelTestModule_Answer();
-}
+QR_EXPORT int KernelTestPlugin_Twice(void) { return 2 * KernelTestModule_Answer(); }
 
-QR_EXPORT HMODULE KernelTestPlugin_HeldModule(void)
-{
-    return gHeld.module;
-}
+QR_EXPORT HMODULE KernelTestPlugin_HeldModule(void) { return gHeld.module; }

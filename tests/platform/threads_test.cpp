@@ -7,8 +7,7 @@
 
 #include <thread>
 
-TEST(Threads, ThreadIdIsStableAndDiffersBetweenThreads)
-{
+TEST(Threads, ThreadIdIsStableAndDiffersBetweenThreads) {
     DWORD mine = GetCurrentThreadId();
     EXPECT_EQ(GetCurrentThreadId(), mine);
     EXPECT_EQ(mine, static_cast<DWORD>(gettid()));
@@ -18,11 +17,10 @@ TEST(Threads, ThreadIdIsStableAndDiffersBetweenThreads)
     EXPECT_NE(other, mine);
 }
 
-TEST(Threads, SleepWaitsAtLeastAsLongAsAsked)
-{
+TEST(Threads, SleepWaitsAtLeastAsLongAsAsked) {
     DWORD before = GetTickCount();
     Sleep(50);
-    DWORD elapsed = GetTickCount() - before; // unsigned: right across a wrap
+    DWORD elapsed = GetTickCount() - before;  // unsigned: right across a wrap
     EXPECT_GE(elapsed, 49u);
     EXPECT_LT(elapsed, 5000u);
 }

@@ -27,7 +27,8 @@ INT_PTR TestDialogProc(HWND dialog, UINT message, WPARAM w, LPARAM l) {
         gLog.commandSources.push_back(l);
         if (gLog.endOnCancel && LOWORD(w) == IDCANCEL) EndDialog(dialog, 42);
         return TRUE;
-    default: return FALSE;
+    default:
+        return FALSE;
     }
 }
 
@@ -141,7 +142,8 @@ TEST_F(Dialogs, IsDialogMessageTakesOnlyTheDialogsOwnMessages) {
     HWND other = CreateRecorder("other");
     MSG foreign = {other, WM_USER, 0, 0, 0, {0, 0}};
     EXPECT_FALSE(IsDialogMessageA(dialog_, &foreign));
-    EXPECT_TRUE(RecordedFor(other).empty() || RecordedFor(other).back() != WM_USER) << "a foreign message was dispatched";
+    EXPECT_TRUE(RecordedFor(other).empty() || RecordedFor(other).back() != WM_USER)
+        << "a foreign message was dispatched";
     MSG thread = {nullptr, WM_USER, 0, 0, 0, {0, 0}};
     EXPECT_FALSE(IsDialogMessageA(dialog_, &thread));
 

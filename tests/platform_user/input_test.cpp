@@ -77,8 +77,8 @@ TEST_F(Input, FocusMovesWithKillFocusThenSetFocus) {
 
 TEST_F(Input, TheCaptureWindowGetsTheMouseInItsOwnCoordinates) {
     HWND a = CreateRecorder("a", nullptr, 0, WS_VISIBLE);  // at 10,20
-    HWND b = CreateWindowExA(0, "UserTestRecorder", "b", WS_VISIBLE, 500, 500, 50, 50, nullptr, nullptr, nullptr,
-                             nullptr);
+    HWND b =
+        CreateWindowExA(0, "UserTestRecorder", "b", WS_VISIBLE, 500, 500, 50, 50, nullptr, nullptr, nullptr, nullptr);
     SetCapture(a);
     ASSERT_TRUE(WinLayer_PostMouseInput(WM_LBUTTONDOWN, 510, 505));
     MSG msg = Next();
@@ -98,12 +98,12 @@ TEST_F(Input, TheCaptureWindowGetsTheMouseInItsOwnCoordinates) {
 }
 
 TEST_F(Input, WithoutCaptureTheFrontmostEnabledWindowUnderThePointGetsIt) {
-    HWND back = CreateWindowExA(0, "UserTestRecorder", "", WS_VISIBLE, 0, 0, 100, 100, nullptr, nullptr, nullptr,
-                                nullptr);
-    HWND front = CreateWindowExA(0, "UserTestRecorder", "", WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr, nullptr,
-                                 nullptr);
-    HWND label = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 0, 0, 20, 20, front, nullptr, nullptr,
-                                 nullptr);
+    HWND back =
+        CreateWindowExA(0, "UserTestRecorder", "", WS_VISIBLE, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+    HWND front =
+        CreateWindowExA(0, "UserTestRecorder", "", WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
+    HWND label =
+        CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 0, 0, 20, 20, front, nullptr, nullptr, nullptr);
     HWND hidden = CreateWindowExA(0, "UserTestRecorder", "", 0, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
     (void)label;
     SetWindowPos(back, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);

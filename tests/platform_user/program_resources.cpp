@@ -17,6 +17,4 @@ QR_EXPORT const QrResourceTable QrModuleResources = {nullptr, 0, kDialogs, 1};
 // Two modules of the process export QrModuleResources, as every Windows module
 // has its own resources; AddressSanitizer would take that for a one-definition
 // violation.
-QR_EXPORT const char *__asan_default_options(void) {
-    return "detect_odr_violation=1";
-}
+QR_EXPORT const char *__asan_default_options(void) { return "detect_odr_violation=1"; }

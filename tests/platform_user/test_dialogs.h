@@ -11,11 +11,12 @@
 
 // A progress-like dialog: a bar, an edit field and two buttons, all in dialog
 // units (two pixels each).
-#define TEST_DIALOG_ITEMS                                                                      \
-    {TEST_BAR_ID, "STATIC", "", SS_LEFTNOWORDWRAP | WS_GROUP, 5, 10, 155, 8},                  \
-        {TEST_EDIT_ID, "EDIT", "typed", WS_TABSTOP | WS_BORDER, 5, 25, 50, 12},                \
-        {IDOK, "BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 60, 25, 45, 14},                 \
-        {IDCANCEL, "BUTTON", "Cancel", BS_PUSHBUTTON | WS_TABSTOP, 115, 25, 45, 14}
+#define TEST_DIALOG_ITEMS                                                         \
+    {TEST_BAR_ID, "STATIC", "", SS_LEFTNOWORDWRAP | WS_GROUP, 5, 10, 155, 8},     \
+        {TEST_EDIT_ID, "EDIT", "typed", WS_TABSTOP | WS_BORDER, 5, 25, 50, 12},   \
+        {IDOK, "BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 60, 25, 45, 14}, {  \
+        IDCANCEL, "BUTTON", "Cancel", BS_PUSHBUTTON | WS_TABSTOP, 115, 25, 45, 14 \
+    }
 
 #define TEST_DIALOG_STYLE (WS_POPUP | WS_VISIBLE | WS_CAPTION | DS_MODALFRAME)
 

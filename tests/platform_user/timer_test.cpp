@@ -9,9 +9,7 @@ namespace {
 
 class Timers : public UserTest {};
 
-void SleepMs(int ms) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
+void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 int gTimerProcCalls = 0;
 UINT_PTR gTimerProcId = 0;
@@ -21,9 +19,7 @@ void CountingTimerProc(HWND, UINT, UINT_PTR id, DWORD) {
     gTimerProcId = id;
 }
 
-void ForgedTargetProc(HWND, UINT, UINT_PTR, DWORD) {
-    ADD_FAILURE() << "a forged WM_TIMER called a timer procedure";
-}
+void ForgedTargetProc(HWND, UINT, UINT_PTR, DWORD) { ADD_FAILURE() << "a forged WM_TIMER called a timer procedure"; }
 
 }  // namespace
 

@@ -96,8 +96,8 @@ TEST_F(Windows, DestroyGoesOwnedFirstThenDestroyDownAndNcDestroyUp) {
     HWND first = CreateRecorder("", parent, 1);
     HWND second = CreateRecorder("", parent, 2);
     HWND grandchild = CreateRecorder("", first, 3);
-    HWND owned = CreateWindowExA(0, "UserTestRecorder", "owned", WS_POPUP, 0, 0, 10, 10, parent, nullptr, nullptr,
-                                 nullptr);
+    HWND owned =
+        CreateWindowExA(0, "UserTestRecorder", "owned", WS_POPUP, 0, 0, 10, 10, parent, nullptr, nullptr, nullptr);
     ClearRecorded();
     ASSERT_TRUE(DestroyWindow(parent));
 
@@ -106,10 +106,9 @@ TEST_F(Windows, DestroyGoesOwnedFirstThenDestroyDownAndNcDestroyUp) {
         if (r.message == WM_DESTROY || r.message == WM_NCDESTROY) order.emplace_back(r.window, r.message);
     }
     std::vector<std::pair<HWND, UINT>> expected = {
-        {owned, WM_DESTROY},       {owned, WM_NCDESTROY},  {parent, WM_DESTROY},
-        {first, WM_DESTROY},       {grandchild, WM_DESTROY}, {second, WM_DESTROY},
-        {second, WM_NCDESTROY},    {grandchild, WM_NCDESTROY}, {first, WM_NCDESTROY},
-        {parent, WM_NCDESTROY},
+        {owned, WM_DESTROY},      {owned, WM_NCDESTROY},  {parent, WM_DESTROY},   {first, WM_DESTROY},
+        {grandchild, WM_DESTROY}, {second, WM_DESTROY},   {second, WM_NCDESTROY}, {grandchild, WM_NCDESTROY},
+        {first, WM_NCDESTROY},    {parent, WM_NCDESTROY},
     };
     EXPECT_EQ(order, expected);
     for (HWND w : {parent, first, second, grandchild, owned}) EXPECT_FALSE(IsWindow(w));
@@ -137,8 +136,8 @@ TEST_F(Windows, AThreadsWindowsEndWithTheThread) {
 TEST_F(Windows, ReplacedProcedureSeesMessagesAndCanPassThemOn) {
     HWND window = CreateRecorder("before");
     gSubclassCalls = 0;
-    gOriginalProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SubclassProc)));
+    gOriginalProc =
+        reinterpret_cast<WNDPROC>(SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SubclassProc)));
     ASSERT_NE(gOriginalProc, nullptr);
     EXPECT_TRUE(SetWindowTextA(window, "after"));
     char text[16];
@@ -162,7 +161,8 @@ TEST_F(Windows, RelativesIdsAndLookupByClassAndTitle) {
     HWND parent = CreateRecorder("Parent Title");
     HWND child = CreateRecorder("child", parent, 7);
     HWND grandchild = CreateRecorder("", child, 7);
-    HWND popup = CreateWindowExA(0, "UserTestRecorder", "popup", WS_POPUP, 0, 0, 5, 5, child, nullptr, nullptr, nullptr);
+    HWND popup =
+        CreateWindowExA(0, "UserTestRecorder", "popup", WS_POPUP, 0, 0, 5, 5, child, nullptr, nullptr, nullptr);
     HWND owned = CreateWindowExA(0, "UserTestRecorder", "owned", 0, 0, 0, 5, 5, parent, nullptr, nullptr, nullptr);
 
     EXPECT_EQ(GetDlgItem(parent, 7), child);  // direct children only
@@ -230,8 +230,8 @@ TEST_F(Windows, EnableWindowReportsThePreviousState) {
 }
 
 TEST_F(Windows, ClientAreaLiesInsideTheFrameAndChildrenInTheClientArea) {
-    HWND frame = CreateWindowExA(0, "UserTestRecorder", "", WS_CAPTION, 100, 50, 300, 200, nullptr, nullptr, nullptr,
-                                 nullptr);
+    HWND frame =
+        CreateWindowExA(0, "UserTestRecorder", "", WS_CAPTION, 100, 50, 300, 200, nullptr, nullptr, nullptr, nullptr);
     HWND child = CreateRecorder("", frame, 1);  // at 10,20 size 200x100 in the client area
     RECT window;
     RECT client;

@@ -3,7 +3,7 @@
 
 namespace {
 
-const int kScanButton = 1002;   // the dialog's Scan and Close buttons
+const int kScanButton = 1002;  // the dialog's Scan and Close buttons
 const int kCloseButton = 1003;
 
 int Count(HMODULE host, const char *name) { return BindExport<int (*)(void)>(host, name)(); }

@@ -57,8 +57,9 @@ TEST_F(ScanModuleTest, IdentityDefaultsWithoutIniFile) {
 }
 
 TEST_F(ScanModuleTest, IdentityFromIniIsCutTo33CharactersInsideTheBuffers) {
-    ASSERT_NO_FATAL_FAILURE(Load("ProductName=Model 7 with a name far longer than thirty-three\n"
-                                 "Manufacturer=Acme\nMajorVersion=3\nMinorVersion=14\n"));
+    ASSERT_NO_FATAL_FAILURE(
+        Load("ProductName=Model 7 with a name far longer than thirty-three\n"
+             "Manufacturer=Acme\nMajorVersion=3\nMinorVersion=14\n"));
     Names n = AskNames(ops_);
     EXPECT_EQ(strlen(n.product), 33u);
     EXPECT_EQ(std::string(n.product), std::string("Model 7 with a name far longer than thirty-three").substr(0, 33));
@@ -82,8 +83,9 @@ TEST_F(ScanModuleTest, ConnectReportsScannerAndFeederPaper) {
 }
 
 TEST_F(ScanModuleTest, GetDefValueFillsOnlyTheFirst22Bytes) {
-    ASSERT_NO_FATAL_FAILURE(Load("PixelType=1\nResolution=150\nFeederPresent=1\nFeederEnabled=1\n"
-                                 "FeederLoaded=1\nAutoBright=1\nReflective=0\nSupportedSize=3\n"));
+    ASSERT_NO_FATAL_FAILURE(
+        Load("PixelType=1\nResolution=150\nFeederPresent=1\nFeederEnabled=1\n"
+             "FeederLoaded=1\nAutoBright=1\nReflective=0\nSupportedSize=3\n"));
     ScanSettings s;
     memset(&s, 0xCC, sizeof s);
     ASSERT_NE(ops_.GetDefValue(&s), 0);

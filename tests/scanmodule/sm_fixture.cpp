@@ -40,8 +40,8 @@ void ScanModuleTest::LoadWithIni(const std::string &text) {
     if (!text.empty()) std::ofstream(folder_ + "/QRVM.INI") << text;
     module_ = LoadLibraryA(path.c_str());
     ASSERT_NE(module_, nullptr);
-#define BIND(name)                                                     \
-    ops_.name = BindExport<name##Proc>(module_, #name);                \
+#define BIND(name)                                      \
+    ops_.name = BindExport<name##Proc>(module_, #name); \
     ASSERT_NE(ops_.name, nullptr) << "missing export " #name;
     BIND(GetProductName)
     BIND(ConnectScanner)

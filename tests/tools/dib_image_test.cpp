@@ -104,7 +104,7 @@ TEST(DibImage, BottomUpColourBecomesTopDownRgb) {
 TEST(DibImage, TopDownRowsStayInOrder) {
     std::vector<uint8_t> b = MakeDib(4, -2, 8);
     size_t at = 40 + 1024;
-    b[at] = 11;      // first stored row: the top one
+    b[at] = 11;  // first stored row: the top one
     b[at + 4] = 22;
     DibView dib;
     RasterImage image;

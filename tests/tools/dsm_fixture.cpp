@@ -40,8 +40,8 @@ void DsmTest::SetUp() {
     wc.lpfnWndProc = DefWindowProcA;
     wc.lpszClassName = "DsmTestWindow";
     RegisterClassA(&wc);
-    window_ = CreateWindowExA(0, "DsmTestWindow", "dsm test", WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr,
-                              nullptr, nullptr);
+    window_ =
+        CreateWindowExA(0, "DsmTestWindow", "dsm test", WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(window_, nullptr);
 
     strcpy(app_.ProductName, "dsm_tests");

@@ -20,9 +20,7 @@ protected:
     }
     TW_UINT16 OpenManager() { return Call(nullptr, DG_CONTROL, DAT_PARENT, MSG_OPENDSM, &window_); }
     TW_UINT16 OpenSource(const char *name, TW_IDENTITY *source);
-    TW_UINT16 CloseSource(TW_IDENTITY *source) {
-        return Call(nullptr, DG_CONTROL, DAT_IDENTITY, MSG_CLOSEDS, source);
-    }
+    TW_UINT16 CloseSource(TW_IDENTITY *source) { return Call(nullptr, DG_CONTROL, DAT_IDENTITY, MSG_CLOSEDS, source); }
     TW_UINT16 Enable(TW_IDENTITY *source);
     TW_UINT16 ManagerCondition();
     // Offers every waiting message to `source`; the TWAIN messages it yields.

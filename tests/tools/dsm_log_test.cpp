@@ -39,9 +39,11 @@ TEST_F(DsmLogTest, EveryTripletIsNamedWithItsResult) {
               std::string::npos);
     // The source's message, sent inside the enable, is logged indented and
     // before the enable it happened in.
-    size_t inner = text.find("  [ds " + ds + " -> app " + app + "] DG_CONTROL DAT_NULL MSG_XFERREADY -> "
+    size_t inner = text.find("  [ds " + ds + " -> app " + app +
+                             "] DG_CONTROL DAT_NULL MSG_XFERREADY -> "
                              "TWRC_SUCCESS (queued)");
-    size_t outer = text.find("[app " + app + " -> ds " + ds + "] DG_CONTROL DAT_USERINTERFACE MSG_ENABLEDS -> "
+    size_t outer = text.find("[app " + app + " -> ds " + ds +
+                             "] DG_CONTROL DAT_USERINTERFACE MSG_ENABLEDS -> "
                              "TWRC_SUCCESS");
     ASSERT_NE(inner, std::string::npos) << text;
     ASSERT_NE(outer, std::string::npos) << text;
@@ -55,8 +57,7 @@ TEST_F(DsmLogTest, FailureShowsTheConditionAndTheApplicationStillReadsIt) {
     TW_UINT32 group = 0;
     ASSERT_EQ(Call(&alpha, DG_CONTROL, DAT_XFERGROUP, MSG_SET, &group), TWRC_FAILURE);
     std::string text = ReadAll(log_);
-    EXPECT_NE(text.find("DG_CONTROL DAT_XFERGROUP MSG_SET -> TWRC_FAILURE (TWCC_BADVALUE)"), std::string::npos)
-        << text;
+    EXPECT_NE(text.find("DG_CONTROL DAT_XFERGROUP MSG_SET -> TWRC_FAILURE (TWCC_BADVALUE)"), std::string::npos) << text;
     EXPECT_EQ(text.find("DAT_STATUS"), std::string::npos) << "the manager's own status query is not traced";
 
     TW_STATUS status{};

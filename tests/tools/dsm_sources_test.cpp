@@ -55,8 +55,7 @@ TEST_F(DsmTest, OpenAssignsUniqueIdsThatTheSourceKeeps) {
     TW_IDENTITY missing;
     EXPECT_EQ(OpenSource("Fake Gamma", &missing), TWRC_FAILURE);
     EXPECT_EQ(ManagerCondition(), TWCC_NODS);
-    EXPECT_EQ(Call(nullptr, DG_CONTROL, DAT_PARENT, MSG_CLOSEDSM, &window_), TWRC_FAILURE)
-        << "sources are still open";
+    EXPECT_EQ(Call(nullptr, DG_CONTROL, DAT_PARENT, MSG_CLOSEDSM, &window_), TWRC_FAILURE) << "sources are still open";
     EXPECT_EQ(ManagerCondition(), TWCC_SEQERROR);
     EXPECT_EQ(CloseSource(&alpha), TWRC_SUCCESS);
     EXPECT_EQ(CloseSource(&beta), TWRC_SUCCESS);

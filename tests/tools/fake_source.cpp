@@ -55,21 +55,27 @@ void FillIdentity(TW_IDENTITY *id) {
 
 TW_UINT16 Identity(pTW_IDENTITY origin, TW_UINT16 msg, pTW_IDENTITY data) {
     switch (msg) {
-    case MSG_GET: FillIdentity(data); return TWRC_SUCCESS;
+    case MSG_GET:
+        FillIdentity(data);
+        return TWRC_SUCCESS;
     case MSG_OPENDS:
         if (getenv("FAKE_DS_REFUSE_OPEN")) return Fail(TWCC_OPERATIONERROR);
         gSelf = *data;
         gApp = *origin;
         return TWRC_SUCCESS;
-    case MSG_CLOSEDS: return TWRC_SUCCESS;
-    default: return Fail(TWCC_BADPROTOCOL);
+    case MSG_CLOSEDS:
+        return TWRC_SUCCESS;
+    default:
+        return Fail(TWCC_BADPROTOCOL);
     }
 }
 
 TW_UINT16 Enable() {
     const char *action = getenv("FAKE_DS_ON_ENABLE");
-    if (!action || strcmp(action, "xferready") == 0) Send(MSG_XFERREADY);
-    else if (strcmp(action, "closedsreq") == 0) Send(MSG_CLOSEDSREQ);
+    if (!action || strcmp(action, "xferready") == 0)
+        Send(MSG_XFERREADY);
+    else if (strcmp(action, "closedsreq") == 0)
+        Send(MSG_CLOSEDSREQ);
     return TWRC_SUCCESS;
 }
 
@@ -85,9 +91,12 @@ TW_UINT16 ProcessEvent(pTW_EVENT event) {
 
 TW_UINT16 Control(pTW_IDENTITY origin, TW_UINT16 dat, TW_UINT16 msg, TW_MEMREF data) {
     switch (dat) {
-    case DAT_IDENTITY: return Identity(origin, msg, (pTW_IDENTITY)data);
-    case DAT_USERINTERFACE: return msg == MSG_ENABLEDS ? Enable() : TWRC_SUCCESS;
-    case DAT_EVENT: return ProcessEvent((pTW_EVENT)data);
+    case DAT_IDENTITY:
+        return Identity(origin, msg, (pTW_IDENTITY)data);
+    case DAT_USERINTERFACE:
+        return msg == MSG_ENABLEDS ? Enable() : TWRC_SUCCESS;
+    case DAT_EVENT:
+        return ProcessEvent((pTW_EVENT)data);
     case DAT_STATUS:
         ((pTW_STATUS)data)->ConditionCode = gCondition;
         gCondition = TWCC_SUCCESS;
@@ -103,7 +112,8 @@ TW_UINT16 Control(pTW_IDENTITY origin, TW_UINT16 dat, TW_UINT16 msg, TW_MEMREF d
         if (!Twain2() || strcmp(Twain2(), "refuse") == 0) return Fail(TWCC_BADPROTOCOL);
         gEntryPoint = *(pTW_ENTRYPOINT)data;
         return TWRC_SUCCESS;
-    default: return Fail(TWCC_BADPROTOCOL);
+    default:
+        return Fail(TWCC_BADPROTOCOL);
     }
 }
 

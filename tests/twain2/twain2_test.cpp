@@ -122,8 +122,8 @@ public:
         wc.hInstance = GetModuleHandleA(nullptr);
         wc.lpszClassName = "QrTwain2User";
         RegisterClassA(&wc);
-        window_ = CreateWindowExA(0, wc.lpszClassName, "user", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                  wc.hInstance, nullptr);
+        window_ = CreateWindowExA(0, wc.lpszClassName, "user", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance,
+                                  nullptr);
         pressed_ = false;
         PostMessageA(window_, WM_APP, 0, 0);
     }
@@ -134,7 +134,8 @@ private:
     static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM w, LPARAM l) {
         if (message != WM_APP) return DefWindowProcA(window, message, w, l);
         HWND dialog = FindWindowA(nullptr, kProgressDialog);
-        if (dialog) pressed_ = PostMessageA(dialog, WM_COMMAND, IDCANCEL, (LPARAM)GetDlgItem(dialog, IDCANCEL)) != FALSE;
+        if (dialog)
+            pressed_ = PostMessageA(dialog, WM_COMMAND, IDCANCEL, (LPARAM)GetDlgItem(dialog, IDCANCEL)) != FALSE;
         return 0;
     }
 
@@ -261,7 +262,8 @@ TEST_F(WorkingGroupManager, ListsOurSourceAsATwain2Source) {
     for (const TW_IDENTITY &source : app_.Sources()) {
         if (strcmp(source.ProductName, kProductName) != 0) continue;
         listed = true;
-        EXPECT_EQ(source.SupportedGroups & (DG_CONTROL | DG_IMAGE | DF_DS2), (TW_UINT32)(DG_CONTROL | DG_IMAGE | DF_DS2));
+        EXPECT_EQ(source.SupportedGroups & (DG_CONTROL | DG_IMAGE | DF_DS2),
+                  (TW_UINT32)(DG_CONTROL | DG_IMAGE | DF_DS2));
     }
     EXPECT_TRUE(listed);
 }

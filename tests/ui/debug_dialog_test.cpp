@@ -52,9 +52,7 @@ void CALLBACK UnlockOnThirdTick(HWND, UINT, UINT_PTR, DWORD) {
     if (++gTicks == 3) PostClick(gHeld, IDC_DEBUG_LOCK);
 }
 
-void CALLBACK DestroyHeld(HWND, UINT, UINT_PTR, DWORD) {
-    DestroyWindow(gHeld);
-}
+void CALLBACK DestroyHeld(HWND, UINT, UINT_PTR, DWORD) { DestroyWindow(gHeld); }
 
 void PumpAll() {
     MSG message;

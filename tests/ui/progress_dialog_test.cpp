@@ -207,8 +207,8 @@ TEST_F(Progress, PressReleasedOutsideCancelDoesNotCancel) {
 }
 
 TEST_F(Progress, ClicksElsewhereReachNoOtherWindow) {
-    HWND other = CreateWindowExA(0, "BUTTON", "other", WS_POPUP | WS_VISIBLE, 0, 0, 40, 20, nullptr, nullptr,
-                                 nullptr, nullptr);
+    HWND other =
+        CreateWindowExA(0, "BUTTON", "other", WS_POPUP | WS_VISIBLE, 0, 0, 40, 20, nullptr, nullptr, nullptr, nullptr);
     ProgressDialog dialog(&progress_);
     dialog.Open(PROGRESS_TITLE);
     dialog.Begin(0, 10);

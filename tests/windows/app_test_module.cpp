@@ -34,13 +34,9 @@ CDialog *gDialog;
 
 QR_DLL_APPLICATION(TestApp, theApp)
 
-QR_EXPORT HINSTANCE AppTestInstance(void) {
-    return AfxGetApp() != nullptr ? AfxGetApp()->m_hInstance : nullptr;
-}
+QR_EXPORT HINSTANCE AppTestInstance(void) { return AfxGetApp() != nullptr ? AfxGetApp()->m_hInstance : nullptr; }
 
-QR_EXPORT int AppTestMessage(const char *text) {
-    return AfxMessageBox(text);
-}
+QR_EXPORT int AppTestMessage(const char *text) { return AfxMessageBox(text); }
 
 // A dialog of the module's own template, painted in the module's colours.
 QR_EXPORT HWND AppTestOpenDialog(void) {

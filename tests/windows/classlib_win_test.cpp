@@ -229,8 +229,8 @@ TEST_F(ClassLibrary, ModuleDialogsAreInTheModulesColoursAndItsMessageBoxBearsIts
     HWND dialog = open();
     ASSERT_NE(dialog, nullptr);
     HDC dc = CreateCompatibleDC(nullptr);
-    HBRUSH brush = reinterpret_cast<HBRUSH>(SendMessageA(dialog, WM_CTLCOLORDLG, reinterpret_cast<WPARAM>(dc),
-                                                         reinterpret_cast<LPARAM>(dialog)));
+    HBRUSH brush = reinterpret_cast<HBRUSH>(
+        SendMessageA(dialog, WM_CTLCOLORDLG, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(dialog)));
     LOGBRUSH painted = {};
     ASSERT_NE(GetObjectA(brush, sizeof painted, &painted), 0);
     EXPECT_EQ(painted.lbColor, RGB(192, 192, 192));

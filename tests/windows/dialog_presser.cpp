@@ -34,9 +34,7 @@ void Click(HWND button) {
 DialogPresser::DialogPresser(const char *caption, int buttonId, Press how, int textId, DWORD timeoutMs)
     : thread_(&DialogPresser::Watch, this, std::string(caption), buttonId, how, textId, timeoutMs) {}
 
-DialogPresser::~DialogPresser() {
-    Join();
-}
+DialogPresser::~DialogPresser() { Join(); }
 
 bool DialogPresser::Join() {
     if (thread_.joinable()) thread_.join();

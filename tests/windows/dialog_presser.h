@@ -24,8 +24,7 @@ class DialogPresser {
 public:
     enum class Press { Click, Command };
 
-    DialogPresser(const char *caption, int buttonId, Press how = Press::Click, int textId = 0,
-                  DWORD timeoutMs = 30000);
+    DialogPresser(const char *caption, int buttonId, Press how = Press::Click, int textId = 0, DWORD timeoutMs = 30000);
     ~DialogPresser();
     DialogPresser(const DialogPresser &) = delete;
     DialogPresser &operator=(const DialogPresser &) = delete;

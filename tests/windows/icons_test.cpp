@@ -50,9 +50,9 @@ TEST(Icons, StopSignIsRedWithAWhiteBarInBothSizes) {
     for (int size : {32, 16}) {
         IconPixels stop = Load(IDI_DEBUG_SMALL, size);
         ASSERT_EQ(stop.size, size) << size;
-        EXPECT_TRUE(stop.transparent[0]) << size;                    // a corner
-        EXPECT_FALSE(stop.transparent[(size / 2) * size + size / 2]);  // the middle
-        EXPECT_EQ(stop.colour[(size / 4) * size + size / 2], 0xE00000u) << size;  // above the bar
+        EXPECT_TRUE(stop.transparent[0]) << size;                                     // a corner
+        EXPECT_FALSE(stop.transparent[(size / 2) * size + size / 2]);                 // the middle
+        EXPECT_EQ(stop.colour[(size / 4) * size + size / 2], 0xE00000u) << size;      // above the bar
         EXPECT_EQ(stop.colour[(size / 2 - 1) * size + size / 2], 0xFFFFFFu) << size;  // the bar
     }
 }

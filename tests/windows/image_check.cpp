@@ -10,9 +10,7 @@ Rgb RampColour(uint32_t x, uint32_t y, uint32_t page) {
             static_cast<uint8_t>(3 * x + y + 101)};
 }
 
-uint8_t RampGrey(uint32_t x, uint32_t y, uint32_t page) {
-    return static_cast<uint8_t>(x + 3 * y + 37 * page);
-}
+uint8_t RampGrey(uint32_t x, uint32_t y, uint32_t page) { return static_cast<uint8_t>(x + 3 * y + 37 * page); }
 
 namespace {
 
@@ -35,15 +33,14 @@ std::string CheckRow(const uint8_t *row, uint32_t y, const char *order, const Ex
         for (int c = 0; c < 3; ++c) {
             uint8_t wanted = order[c] == 'r' ? want.r : order[c] == 'g' ? want.g : want.b;
             uint8_t got = row[3 * x + c];
-            if (got != wanted) return Where(x, y, order[c] == 'r' ? "red" : order[c] == 'g' ? "green" : "blue", got, wanted);
+            if (got != wanted)
+                return Where(x, y, order[c] == 'r' ? "red" : order[c] == 'g' ? "green" : "blue", got, wanted);
         }
     }
     return "";
 }
 
-uint32_t PaddedRow(uint32_t width, int bits) {
-    return ((width * static_cast<uint32_t>(bits) + 31) / 32) * 4;
-}
+uint32_t PaddedRow(uint32_t width, int bits) { return ((width * static_cast<uint32_t>(bits) + 31) / 32) * 4; }
 
 std::string CheckGreyPalette(const RGBQUAD *palette, uint32_t used) {
     if (used != 256) return "grey palette of " + std::to_string(used) + " entries";
@@ -61,7 +58,8 @@ std::string CheckDib(const uint8_t *dib, size_t size, const Expected &expected) 
     BITMAPINFOHEADER header;
     memcpy(&header, dib, sizeof header);
     if (header.biSize != sizeof header) return "header size " + std::to_string(header.biSize);
-    if (static_cast<uint32_t>(header.biWidth) != expected.width || static_cast<uint32_t>(header.biHeight) != expected.length)
+    if (static_cast<uint32_t>(header.biWidth) != expected.width ||
+        static_cast<uint32_t>(header.biHeight) != expected.length)
         return "DIB is " + std::to_string(header.biWidth) + " x " + std::to_string(header.biHeight);
     if (header.biBitCount != expected.bits) return "DIB has " + std::to_string(header.biBitCount) + " bits";
     uint32_t colours = expected.bits == 8 ? (header.biClrUsed ? header.biClrUsed : 256) : 0;
@@ -83,7 +81,8 @@ std::string CheckDib(const uint8_t *dib, size_t size, const Expected &expected) 
 std::string CheckBmpFile(const std::vector<uint8_t> &file, const Expected &expected) {
     if (file.size() < 14 || file[0] != 'B' || file[1] != 'M') return "not a BMP file";
     uint32_t declared = file[2] | file[3] << 8 | file[4] << 16 | static_cast<uint32_t>(file[5]) << 24;
-    if (declared != file.size()) return "BMP header gives " + std::to_string(declared) + " bytes, file has " + std::to_string(file.size());
+    if (declared != file.size())
+        return "BMP header gives " + std::to_string(declared) + " bytes, file has " + std::to_string(file.size());
     return CheckDib(file.data() + 14, file.size() - 14, expected);
 }
 

@@ -143,7 +143,8 @@ TEST_F(ProgressOnWindows, FrameStaysAroundTheBarAndCountsPastTheEndStayInsideIt)
     EXPECT_EQ(GetPixel(dc, (topLeft.x + bottomRight.x) / 2, topLeft.y - 2), RGB(0, 0, 0));
     COLORREF beside = GetPixel(dc, bottomRight.x + 4, middleY);
     dialog.Update(0xFFFF);
-    EXPECT_EQ(ColoursIn(Bar(dialog), bottomRight.x - topLeft.x - 3, bottomRight.x - topLeft.x), std::set<COLORREF>{kBlue});
+    EXPECT_EQ(ColoursIn(Bar(dialog), bottomRight.x - topLeft.x - 3, bottomRight.x - topLeft.x),
+              std::set<COLORREF>{kBlue});
     EXPECT_EQ(GetPixel(dc, bottomRight.x + 1, middleY), RGB(0, 0, 0));
     EXPECT_EQ(GetPixel(dc, bottomRight.x + 4, middleY), beside);
     ReleaseDC(dialog.m_hWnd, dc);

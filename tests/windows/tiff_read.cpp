@@ -43,19 +43,32 @@ std::string ReadTiff(const std::vector<uint8_t> &file, TiffImage *image) {
         Entry entry = {in.U16(at), in.U16(at + 2), in.U32(at + 4), static_cast<uint32_t>(at + 8)};
         if (entry.type != kShort && entry.type != kLong) continue;
         switch (entry.tag) {
-        case 256: image->width = ValueOf(in, entry, 0); break;
-        case 257: image->length = ValueOf(in, entry, 0); break;
-        case 258: image->bitsPerSample = ValueOf(in, entry, 0); break;
-        case 259: image->compression = ValueOf(in, entry, 0); break;
-        case 262: image->photometric = ValueOf(in, entry, 0); break;
-        case 277: image->samplesPerPixel = ValueOf(in, entry, 0); break;
+        case 256:
+            image->width = ValueOf(in, entry, 0);
+            break;
+        case 257:
+            image->length = ValueOf(in, entry, 0);
+            break;
+        case 258:
+            image->bitsPerSample = ValueOf(in, entry, 0);
+            break;
+        case 259:
+            image->compression = ValueOf(in, entry, 0);
+            break;
+        case 262:
+            image->photometric = ValueOf(in, entry, 0);
+            break;
+        case 277:
+            image->samplesPerPixel = ValueOf(in, entry, 0);
+            break;
         case 273:
         case 279: {
             std::vector<uint32_t> &list = entry.tag == 273 ? offsets : byteCounts;
             for (uint32_t n = 0; n < entry.count && n < 100000; ++n) list.push_back(ValueOf(in, entry, n));
             break;
         }
-        default: break;
+        default:
+            break;
         }
     }
     if (image->compression != 1) return "compressed (" + std::to_string(image->compression) + ")";

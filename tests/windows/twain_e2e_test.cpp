@@ -28,9 +28,7 @@ std::string TempPath(const char *name) {
     return std::string(folder) + name;
 }
 
-bool FileExists(const std::string &path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+bool FileExists(const std::string &path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // The spool files of this process: QRVM<pid>-<serial>\QRX5168.TMP in the
 // temporary folder, one private folder per spooled image.
@@ -64,9 +62,7 @@ protected:
 
     void OpenOurs() { ASSERT_EQ(app_.OpenSource(kProductName), TWRC_SUCCESS); }
 
-    void Use(TW_UINT16 mechanism) {
-        ASSERT_EQ(app_.SetOneValue(ICAP_XFERMECH, TWTY_UINT16, mechanism), TWRC_SUCCESS);
-    }
+    void Use(TW_UINT16 mechanism) { ASSERT_EQ(app_.SetOneValue(ICAP_XFERMECH, TWTY_UINT16, mechanism), TWRC_SUCCESS); }
 
     // Enables the source without its dialog: the scan runs at once and the
     // application hears of the image through its message loop.
