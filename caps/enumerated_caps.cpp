@@ -14,6 +14,7 @@ static const TW_UINT16 JpegPixelTypeList[] = {TWPT_BW, TWPT_GRAY, TWPT_RGB};
 static const TW_UINT16 BitOrderList[] = {TWBO_LSBFIRST, TWBO_MSBFIRST};
 
 #define LIST(list) {TWTY_UINT16, sizeof list / sizeof list[0], 0, 0}, list
+#define RESOLUTIONS {TWTY_FIX32, RESOLUTION_COUNT, 0, 0}, ResolutionList
 static const TW_UINT16 kLastSupportedSize = TWSS_A5;
 
 enum StoredAs { AS_VALUE, AS_POSITION };
@@ -34,20 +35,8 @@ static EnumeratedCap kEnumeratedCaps[] = {
     {ICAP_UNITS, LIST(UnitsList), &gUnits, &gUnitsDefault, AS_VALUE, AS_VALUE},
     {ICAP_XFERMECH, LIST(XferMechList), &gXferMech, &gXferMechDefault, AS_VALUE, AS_VALUE},
     {ICAP_IMAGEFILEFORMAT, LIST(FileFormatList), &gFileFormat, &gFileFormatDefault, AS_VALUE, AS_POSITION},
-    {ICAP_XRESOLUTION,
-     {TWTY_FIX32, RESOLUTION_COUNT, 0, 0},
-     ResolutionList,
-     &gResolution,
-     &gResolutionDefault,
-     AS_POSITION,
-     AS_POSITION},
-    {ICAP_YRESOLUTION,
-     {TWTY_FIX32, RESOLUTION_COUNT, 0, 0},
-     ResolutionList,
-     &gResolution,
-     &gResolutionDefault,
-     AS_POSITION,
-     AS_POSITION},
+    {ICAP_XRESOLUTION, RESOLUTIONS, &gResolution, &gResolutionDefault, AS_POSITION, AS_POSITION},
+    {ICAP_YRESOLUTION, RESOLUTIONS, &gResolution, &gResolutionDefault, AS_POSITION, AS_POSITION},
     {ICAP_BITORDER, LIST(BitOrderList), &gBitOrder, &gBitOrderDefault, AS_VALUE, AS_VALUE},
     {ICAP_LIGHTPATH, LIST(LightPathList), &gLightPath, &gLightPathDefault, AS_VALUE, AS_VALUE},
     {ICAP_PIXELFLAVOR, LIST(PixelFlavorList), &gPixelFlavor, &gPixelFlavorDefault, AS_VALUE, AS_VALUE},
