@@ -122,8 +122,12 @@ void StripBuffer::Make(FuzzInput &in, TW_UINT32 preferred, TW_MEMORY *memory) {
         break;
     }
     default:
-        // Flags the source must refuse: it must write through nothing.
+        // Flags the source must refuse: it must write through nothing. The
+        // two forms an application owns are the only ones it takes, so they
+        // are never drawn here (0x10 is no buffer).
         memory->Flags = in.U32();
+        if (memory->Flags == (TWMF_APPOWNS | TWMF_POINTER) || memory->Flags == (TWMF_APPOWNS | TWMF_HANDLE))
+            memory->Flags |= TWMF_DSOWNS;
         memory->TheMem = reinterpret_cast<void *>(0x10);
         capacity = 0;
     }
