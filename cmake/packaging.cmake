@@ -48,10 +48,9 @@ set(CPACK_PACKAGE_NAME qrvm)
 set(CPACK_PACKAGE_VENDOR ${QR_MANUFACTURER})
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${QR_PRODUCT_NAME}, with a simulated flatbed scanner")
-set(CPACK_PACKAGE_DESCRIPTION
-  "A TWAIN data source (QRVM.ds) for the TWAIN Working Group's Source Manager, which finds it in\n"
-  "/usr/local/lib/twain/QRVM, with the reference scan module (a simulated flatbed scanner),\n"
-  "the qrscan acquisition tool and the scan-module kit.")
+set(CPACK_PACKAGE_DESCRIPTION "A TWAIN data source (QRVM.ds) for the TWAIN Working Group's Source \
+Manager, which finds it in /usr/local/lib/twain/QRVM, with the reference scan module (a simulated \
+flatbed scanner), the qrscan acquisition tool and the scan-module kit.")
 set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
 # The Working Group's manager looks under /usr/local/lib/twain only.
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr/local)

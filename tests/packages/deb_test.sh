@@ -29,7 +29,7 @@ fail() {
   exit 1
 }
 
-(cd "$build" && cpack -G DEB >/dev/null)
+(cd "$build" && cpack -G DEB >cpack.log 2>&1) || { cat "$build/cpack.log"; fail "cpack"; }
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 deb=$build/qrvm_${version}_$(dpkg --print-architecture).deb
 [ -f "$deb" ] || fail "cpack made no $deb"
@@ -39,9 +39,16 @@ root=$work/root
 admin=$root/var/lib/dpkg
 rm -rf "$work"
 mkdir -p "$admin/info" "$admin/updates" "$admin/triggers" "$work/tmp"
-cp /var/lib/dpkg/status "$admin/status"
+touch "$admin/status" "$admin/available"
 [ ! -f /var/lib/dpkg/arch ] || cp /var/lib/dpkg/arch "$admin/arch"
-touch "$admin/available"
+# The root's database knows the packages the package depends on, as this
+# machine has them (none when one is missing: dpkg then refuses).
+for dep in $(dpkg-deb -f "$deb" Depends | tr ',' '\n' | sed 's/^ *//; s/[ (|].*//'); do
+  name=$(dpkg-query -W -f='${db:Status-Status} ${binary:Package}\n' "$dep" 2>/dev/null | awk '$1 == "installed" { print $2 }')
+  [ -n "$name" ] || continue
+  { dpkg-query -s "$name"; echo; } >>"$admin/status"
+  touch "$admin/info/$name.list"
+done
 for dir in share share/man bin games lib include sbin src etc; do
   mkdir -p "$root/usr/local/$dir"
 done
@@ -82,10 +89,18 @@ else
     "Working Group's Source Manager from)"
 fi
 
+# dpkg -r takes every file away, and with them every folder left empty,
+# the standard ones of /usr/local too, which the package's postrm puts back.
+# Because of that script dpkg keeps the package's record (config-files) until
+# it is purged.
 echo "\$ dpkg -r qrvm"
 dpkg_in_root -r qrvm >/dev/null || fail "dpkg -r qrvm"
-status=$(dpkg-query --admindir="$admin" -W -f='${db:Status-Status}' qrvm 2>/dev/null || true)
-[ -z "$status" ] || [ "$status" = not-installed ] || fail "dpkg still knows qrvm: $status"
 tree >"$work/after.txt"
 diff "$work/before.txt" "$work/after.txt" || fail "dpkg -r did not leave /usr/local as it was (above: < before, > after)"
+echo "\$ dpkg -P qrvm"
+dpkg_in_root -P qrvm >/dev/null || fail "dpkg -P qrvm"
+status=$(dpkg-query --admindir="$admin" -W -f='${db:Status-Status}' qrvm 2>/dev/null || true)
+[ -z "$status" ] || [ "$status" = not-installed ] || fail "dpkg still knows qrvm: $status"
+tree >"$work/purged.txt"
+diff "$work/before.txt" "$work/purged.txt" || fail "dpkg -P changed /usr/local"
 echo "ok: installed, scanned from and removed without a trace ($(grep -c . "$work/before.txt") files and folders compared)"

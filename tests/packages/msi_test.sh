@@ -41,6 +41,7 @@ fail() {
 
 # Everything under one virtual display and one Wine server.
 if [ -z "${QR_MSI_TEST_DISPLAY:-}" ]; then
+  scripts/install-deps.sh wine wine64 xvfb xauth
   exec xvfb-run -a -s "-screen 0 1024x768x24" env QR_MSI_TEST_DISPLAY=1 bash "$0" "$build" "$build32"
 fi
 
