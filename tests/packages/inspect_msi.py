@@ -1,7 +1,7 @@
 """Reads a Windows package with msitools, as Windows Installer would, and
 checks it against the build it was made from:
 
-    inspect_msi.py PACKAGE.msi --arch x86|x64 --bin BUILD/bin [--listing FILE]
+    inspect_msi.py PACKAGE.msi --arch x86|x64 --bin BUILD/bin
 
 - it is a package for that architecture (summary template, 64-bit
   components only in the 64-bit one, the modules' PE machine type);
@@ -11,8 +11,7 @@ checks it against the build it was made from:
   table and the product's version;
 - QRVM.INI's component never overwrites an existing file.
 
-With --listing it writes the tables, and the File and Directory rows, to
-FILE. Exits 1 with the first difference found.
+Exits 1 with the first difference found.
 """
 import argparse
 import os
@@ -91,28 +90,17 @@ def inspect(package, arch, bin_dir):
     return properties
 
 
-def listing(package):
-    text = [f"$ msiinfo tables {os.path.basename(package)}", msiinfo("tables", package).rstrip()]
-    for name in ("File", "Directory"):
-        text += [f"$ msiinfo export {os.path.basename(package)} {name}", msiinfo("export", package, name).rstrip()]
-    return "\n".join(text) + "\n"
-
-
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("package")
     parser.add_argument("--arch", choices=sorted(MACHINE), required=True)
     parser.add_argument("--bin", required=True)
-    parser.add_argument("--listing")
     args = parser.parse_args()
     try:
         properties = inspect(args.package, args.arch, args.bin)
     except Mismatch as problem:
         print(f"FAILED: {args.package}: {problem}")
         return 1
-    if args.listing:
-        with open(args.listing, "w") as out:
-            out.write(listing(args.package))
     print(f"ok: {os.path.basename(args.package)}: {properties['ProductName']} {properties['ProductVersion']} "
           f"by {properties['Manufacturer']}, {FOLDER[args.arch]}, upgrade code {properties['UpgradeCode']}")
     return 0

@@ -52,8 +52,8 @@ done
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 msi=$build/QRVM-$version-x64.msi
 msi32=$build32/QRVM-$version-x86.msi
-$python tests/packages/inspect_msi.py "$msi" --arch x64 --bin "$build/bin" --listing "$build/msi-listing.txt"
-$python tests/packages/inspect_msi.py "$msi32" --arch x86 --bin "$build32/bin" --listing "$build32/msi-listing.txt"
+$python tests/packages/inspect_msi.py "$msi" --arch x64 --bin "$build/bin"
+$python tests/packages/inspect_msi.py "$msi32" --arch x86 --bin "$build32/bin"
 
 shared=$(cd .. && pwd)/shared
 if [ ! -x "$shared/tools/build-twain-dsm.sh" ] || [ ! -d "$shared/third_party/twain-dsm/src" ]; then
