@@ -59,7 +59,7 @@ tree >"$work/before.txt"
 dpkg_in_root() {
   local force=--force-script-chrootless
   [ "$(id -u)" -eq 0 ] || force+=,not-root
-  dpkg --instdir="$root" --admindir="$admin" --log="$work/dpkg.log" "$force" "$@"
+  PATH=$PATH:/usr/sbin:/sbin dpkg --instdir="$root" --admindir="$admin" --log="$work/dpkg.log" "$force" "$@"
 }
 
 echo "\$ dpkg -i $(basename "$deb")"

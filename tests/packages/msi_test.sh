@@ -11,6 +11,10 @@
 #      scan follows it;
 #   4. `msiexec /x` of the newer product leaves no file, folder or registry
 #      key of ours (tests/packages/wine_traces.py says what it compared).
+# Wine's msi, removing the older product at the end of an upgrade, deletes
+# the whole upgrade-code key, the newer product's entry with it (Windows
+# takes out the older one's only): under Wine a package after the upgrade
+# no longer sees the installed product, so nothing here relies on that.
 # Wine's own Source Manager (twain_32.dll) takes 64-bit sources only as
 # twain_64\sane.ds or gphoto2.ds, never from twain_64\QRVM, so the installed
 # copy is not tried through it (scripts/test-wine.sh does, with a copy).
