@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what building and testing need on a fresh Debian or Ubuntu machine.
-# Does nothing for packages already present.
+# Installs what building and testing need on a fresh Debian or Ubuntu machine,
+# and the packages named as arguments. Does nothing for packages already
+# present.
 set -euo pipefail
 
 packages=(
@@ -14,7 +15,11 @@ packages=(
   libtiff-dev
   # the fuzz targets (libFuzzer)
   clang
+  # the packages: Windows installers (wixl, msitools), the Linux package's
+  # library dependencies (dpkg-shlibdeps)
+  wixl msitools dpkg-dev
 )
+packages+=("$@")
 
 missing=()
 for p in "${packages[@]}"; do

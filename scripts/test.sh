@@ -39,4 +39,15 @@ done
 
 # The 64-bit build under Wine: unit tests and the data source end to end.
 scripts/test-wine.sh build-win-x86_64
+
+# The packages users install, built by scripts/package.sh and tried as users
+# use them: the Linux package installed in a scratch root, scanned from and
+# removed; the Windows packages read, and the 64-bit one installed under
+# Wine, scanned from, upgraded and uninstalled.
+packages_started=$(date +%s)
+scripts/package.sh
+tests/packages/deb_test.sh build
+tests/packages/msi_test.sh build-win-x86_64 build-win-i686
+echo "Packages built and tested ($(($(date +%s) - packages_started))s)."
+
 echo "All builds and tests passed."
