@@ -171,7 +171,9 @@ CapResult AnswerBrightness(pTW_CAPABILITY cap, TW_UINT16 msg) {
     return AnswerLevel(cap, msg, &gBrightness, gBrightnessDefault);
 }
 
-CapResult AnswerContrast(pTW_CAPABILITY cap, TW_UINT16 msg) { return AnswerLevel(cap, msg, &gContrast, gContrastDefault); }
+CapResult AnswerContrast(pTW_CAPABILITY cap, TW_UINT16 msg) {
+    return AnswerLevel(cap, msg, &gContrast, gContrastDefault);
+}
 
 // The depth of the current pixel type, the one every image of it has.
 TW_UINT16 BitDepth() {
@@ -247,11 +249,11 @@ CapResult AnswerSupportedCaps(pTW_CAPABILITY cap, TW_UINT16);
 
 // Every triplet's data argument type: data group in the high half.
 const TW_UINT32 kSupportedDats[] = {
-    DG_CONTROL << 16 | DAT_CAPABILITY,      DG_CONTROL << 16 | DAT_EVENT,         DG_CONTROL << 16 | DAT_IDENTITY,
-    DG_CONTROL << 16 | DAT_PENDINGXFERS,    DG_CONTROL << 16 | DAT_SETUPMEMXFER,  DG_CONTROL << 16 | DAT_SETUPFILEXFER,
-    DG_CONTROL << 16 | DAT_STATUS,          DG_CONTROL << 16 | DAT_USERINTERFACE, DG_CONTROL << 16 | DAT_XFERGROUP,
-    DG_CONTROL << 16 | DAT_ENTRYPOINT,      DG_IMAGE << 16 | DAT_IMAGEINFO,       DG_IMAGE << 16 | DAT_IMAGELAYOUT,
-    DG_IMAGE << 16 | DAT_IMAGEMEMXFER,      DG_IMAGE << 16 | DAT_IMAGENATIVEXFER, DG_IMAGE << 16 | DAT_IMAGEFILEXFER,
+    DG_CONTROL << 16 | DAT_CAPABILITY,   DG_CONTROL << 16 | DAT_EVENT,         DG_CONTROL << 16 | DAT_IDENTITY,
+    DG_CONTROL << 16 | DAT_PENDINGXFERS, DG_CONTROL << 16 | DAT_SETUPMEMXFER,  DG_CONTROL << 16 | DAT_SETUPFILEXFER,
+    DG_CONTROL << 16 | DAT_STATUS,       DG_CONTROL << 16 | DAT_USERINTERFACE, DG_CONTROL << 16 | DAT_XFERGROUP,
+    DG_CONTROL << 16 | DAT_ENTRYPOINT,   DG_IMAGE << 16 | DAT_IMAGEINFO,       DG_IMAGE << 16 | DAT_IMAGELAYOUT,
+    DG_IMAGE << 16 | DAT_IMAGEMEMXFER,   DG_IMAGE << 16 | DAT_IMAGENATIVEXFER, DG_IMAGE << 16 | DAT_IMAGEFILEXFER,
     DG_IMAGE << 16 | DAT_EXTIMAGEINFO,
 };
 

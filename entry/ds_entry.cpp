@@ -10,9 +10,12 @@ static const DispatchEntry kControlTable[] = {
 };
 
 static const DispatchEntry kImageTable[] = {
-    {DAT_IMAGEINFO, ImageInfoHandler},         {DAT_IMAGELAYOUT, ImageLayoutHandler},
-    {DAT_IMAGEMEMXFER, ImageMemXferHandler},   {DAT_IMAGENATIVEXFER, ImageNativeXferHandler},
-    {DAT_IMAGEFILEXFER, ImageFileXferHandler}, {DAT_EXTIMAGEINFO, ExtImageInfoHandler},
+    {DAT_IMAGEINFO, ImageInfoHandler},
+    {DAT_IMAGELAYOUT, ImageLayoutHandler},
+    {DAT_IMAGEMEMXFER, ImageMemXferHandler},
+    {DAT_IMAGENATIVEXFER, ImageNativeXferHandler},
+    {DAT_IMAGEFILEXFER, ImageFileXferHandler},
+    {DAT_EXTIMAGEINFO, ExtImageInfoHandler},
     {0, nullptr},
 };
 

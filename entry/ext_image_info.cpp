@@ -24,8 +24,7 @@ static TW_FRAME ImageFrame() {
     if (gImageInfo.XResolution.Whole > 0) width = (float)gImageInfo.ImageWidth / gImageInfo.XResolution.Whole;
     if (gImageInfo.YResolution.Whole > 0) length = (float)gImageInfo.ImageLength / gImageInfo.YResolution.Whole;
     float left = Fix32ToFloat(asked.Left), top = Fix32ToFloat(asked.Top);
-    return TW_FRAME{asked.Left, asked.Top, FloatToFix32(left + width * perInch),
-                    FloatToFix32(top + length * perInch)};
+    return TW_FRAME{asked.Left, asked.Top, FloatToFix32(left + width * perInch), FloatToFix32(top + length * perInch)};
 }
 
 static void Answer(TW_INFO *info, TW_UINT16 itemType, TW_UINTPTR item) {
