@@ -219,7 +219,8 @@ TEST_F(Twain24, CapabilitiesChangeOnlyInState4) {
     LoadSource();
     TW_CAPABILITY closed{ICAP_PIXELTYPE, TWON_DONTCARE16, nullptr};
     EXPECT_EQ(Call(DG_CONTROL, DAT_CAPABILITY, MSG_GET, &closed), TWRC_FAILURE) << "not open";
-    EXPECT_EQ(closed.hContainer, nullptr);
+    TW_HANDLE container = closed.hContainer;  // packed: read before comparing
+    EXPECT_EQ(container, nullptr);
     Open();
     sm_->noUIAnnounces = FALSE;
     ASSERT_EQ(Enable(false), TWRC_SUCCESS);
@@ -359,7 +360,8 @@ TEST_F(Twain24, ExtImageInfoDescribesTheTransferredImage) {
     memcpy(info, record.data() + 4, sizeof info);
     EXPECT_EQ(info[0].ReturnCode, TWRC_SUCCESS);
     EXPECT_EQ(info[0].ItemType, TWTY_UINT32);
-    EXPECT_EQ(info[0].Item, 1u);
+    TW_UINTPTR pageNumber = info[0].Item, frameNumber = info[3].Item;  // packed: read before comparing
+    EXPECT_EQ(pageNumber, 1u);
     ASSERT_EQ(info[1].ReturnCode, TWRC_SUCCESS);
     ASSERT_EQ(info[1].ItemType, TWTY_FRAME);
     HGLOBAL frameBlock = reinterpret_cast<HGLOBAL>(info[1].Item);
@@ -370,7 +372,7 @@ TEST_F(Twain24, ExtImageInfoDescribesTheTransferredImage) {
     EXPECT_EQ(frame.Right.Whole, 0);  // 100 pixels at 300 dpi: a third of an inch
     EXPECT_NEAR(frame.Right.Frac / 65536.0, 1.0 / 3, 0.001);
     EXPECT_EQ(info[2].ReturnCode, TWRC_INFONOTSUPPORTED);
-    EXPECT_EQ(info[3].Item, 1u);
+    EXPECT_EQ(frameNumber, 1u);
 }
 
 // A window of the application's that, once the transfer's message pump
