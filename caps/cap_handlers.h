@@ -6,6 +6,8 @@
 #include "capability.h"
 #include "containers.h"
 
+#include <stddef.h>
+
 // Answers one message for one capability. For MSG_SET the application's value
 // is already in gSetValue.
 typedef CapResult (*CapAnswer)(pTW_CAPABILITY cap, TW_UINT16 msg);
@@ -33,5 +35,16 @@ const CapEntry *FindFixedCap(TW_UINT16 id);
 
 // Derives the default light path from the scanner's reflective flag.
 void DeriveLightPathDefault();
+
+// Takes the application's value for MSG_SET into gSetValue, by the
+// container it sent; FALSE when it cannot be read.
+BOOL ReadSetValue(pTW_CAPABILITY cap);
+
+// The local date and time as 25 characters: "Mon Dec 07 09:05:03 2026\n".
+void FormatTimeDate(char *out, size_t size);
+
+// The answers of a TWAIN 2.4 source (twain24_caps.cpp): every message,
+// MSG_QUERYSUPPORT and MSG_RESETALL included.
+CapResult AnswerCapability24(pTW_CAPABILITY cap, TW_UINT16 msg);
 
 #endif

@@ -2,6 +2,8 @@
 // catalogues, or refused.
 #include "cap_handlers.h"
 
+#include "startup/protocol.h"
+
 TW_UINT32 gSetValue;
 
 // Recognised, and refused on every message.
@@ -40,8 +42,7 @@ static bool IsUnsupported(TW_UINT16 id) {
     return false;
 }
 
-// Takes the application's value for MSG_SET, by the container it sent.
-static BOOL ReadSetValue(pTW_CAPABILITY cap) {
+BOOL ReadSetValue(pTW_CAPABILITY cap) {
     BOOL read;
     switch (cap->ConType) {
     case TWON_ONEVALUE:
@@ -78,6 +79,7 @@ static CapResult AnswerRefused(TW_UINT16 id, TW_UINT16 msg) {
 }
 
 CapResult AnswerCapability(pTW_CAPABILITY cap, TW_UINT16 msg) {
+    if (SpeaksTwain24()) return AnswerCapability24(cap, msg);
     if (msg != MSG_GET && msg != MSG_GETCURRENT && msg != MSG_GETDEFAULT && msg != MSG_SET && msg != MSG_RESET)
         return Refuse(TWCC_BADPROTOCOL);
     if (!cap) return Refuse(TWCC_BADVALUE);

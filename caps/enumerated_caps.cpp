@@ -2,6 +2,8 @@
 // default value kept either as the TWAIN value or as a position in its list.
 #include "cap_handlers.h"
 
+#include "startup/protocol.h"
+
 static const TW_UINT16 CompressionList[] = {TWCP_NONE};
 static const TW_UINT16 PixelTypeList[] = {TWPT_BW, TWPT_GRAY, TWPT_RGB};
 static const TW_UINT16 UnitsList[] = {TWUN_INCHES, TWUN_CENTIMETERS};
@@ -115,8 +117,9 @@ static CapResult AnswerEnumerated(pTW_CAPABILITY cap, TW_UINT16 msg) {
     if (e.id == ICAP_LIGHTPATH && msg != MSG_GETCURRENT && msg != MSG_SET) DeriveLightPathDefault();
     switch (msg) {
     case MSG_GET:
-        // The pixel flavor has only ever been answered item by item.
-        if (e.id == ICAP_PIXELFLAVOR) return AnswerOne(cap, e, *e.current, e.currentForm);
+        // A TWAIN 1.5 source has only ever answered the pixel flavor item by
+        // item.
+        if (e.id == ICAP_PIXELFLAVOR && !SpeaksTwain24()) return AnswerOne(cap, e, *e.current, e.currentForm);
         return AnswerEnumeration(cap, e);
     case MSG_GETCURRENT:
         return AnswerOne(cap, e, *e.current, e.currentForm);

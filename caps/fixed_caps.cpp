@@ -14,9 +14,8 @@ static CapResult AnswerString(pTW_CAPABILITY cap, TW_UINT16 itemType, UINT strin
     return Answered(BuildOneValueText(cap, itemType, text));
 }
 
-// "Mon Dec 07 09:05:03 2026\n": 25 characters, English names whatever the
-// locale.
-static void FormatTimeDate(char *out, size_t size) {
+// English names whatever the locale.
+void FormatTimeDate(char *out, size_t size) {
     static const char *const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
     static const char *const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                           "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};

@@ -1,14 +1,17 @@
 #include "scanner_settings.h"
 
 #include "image_layout.h"
+#include "startup/protocol.h"
 #include "startup/scan_module.h"
 #include "store.h"
 
 ScanSettings gScannerDefaults;
 static ScanSettings gScannerRequest;  // what SetDefValue received last
 
+void ReadScannerSettings() { ScanModuleOps.GetDefValue(&gScannerDefaults); }
+
 void LoadScannerDefaults() {
-    ScanModuleOps.GetDefValue(&gScannerDefaults);
+    ReadScannerSettings();
     gCompressionDefault = gScannerDefaults.Compression;
     gFeederEnabledDefault = gScannerDefaults.FeederEnabled;
     gAutoBrightDefault = gScannerDefaults.AutoBright;
@@ -20,6 +23,21 @@ void LoadScannerDefaults() {
     // A resolution outside the list leaves the default where it was.
     int position = FindResolution((TW_INT16)gScannerDefaults.Resolution);
     if (position >= 0) gResolutionDefault = (TW_UINT16)position;
+    if (SpeaksTwain24()) ApplyTwain24Defaults();
+}
+
+void AdoptScannerSettings() {
+    ReadScannerSettings();
+    gCompression = gScannerDefaults.Compression;
+    gFeederEnabled = gScannerDefaults.FeederEnabled;
+    gAutoBright = gScannerDefaults.AutoBright;
+    gReflective = gScannerDefaults.Reflective;
+    gPixelType = gScannerDefaults.PixelType;
+    gPixelFlavor = gScannerDefaults.PixelFlavor;
+    gSupportedSize = gScannerDefaults.SupportedSize;
+    gJpegPixelType = gScannerDefaults.JpegPixelType;
+    int position = FindResolution((TW_INT16)gScannerDefaults.Resolution);
+    if (position >= 0) gResolution = (TW_UINT16)position;
 }
 
 void SendScannerSettings() {

@@ -1,5 +1,7 @@
 #include "store.h"
 
+#include "win32.h"
+
 // Values at module load: current equals default.
 TW_INT16 gXferCountDefault = 0, gXferCount = 0;
 TW_UINT16 gFeederEnabledDefault = 0, gFeederEnabled = 0;
@@ -19,6 +21,7 @@ TW_UINT16 gSupportedSizeDefault = TWSS_NONE, gSupportedSize = TWSS_NONE;
 TW_UINT16 gJpegPixelTypeDefault = TWPT_RGB, gJpegPixelType = TWPT_RGB;
 TW_UINT16 gBitOrderDefault = TWBO_MSBFIRST, gBitOrder = TWBO_MSBFIRST;
 TW_UINT16 gResolutionDefault = 4, gResolution = 4;  // 200 dpi
+TW_UINT16 gIndicatorsDefault = TRUE, gIndicators = TRUE;
 
 const TW_FIX32 ResolutionList[RESOLUTION_COUNT] = {
     {36, 0},  {72, 0},  {100, 0}, {150, 0}, {200, 0}, {250, 0}, {300, 0},  {350, 0},  {400, 0},
@@ -58,4 +61,17 @@ void ResetCurrentValues() {
     gJpegPixelType = gJpegPixelTypeDefault;
     gBitOrder = gBitOrderDefault;
     gResolution = gResolutionDefault;
+    gIndicators = gIndicatorsDefault;
+}
+
+void ApplyTwain24Defaults() {
+    gXferCountDefault = -1;
+    gXferMechDefault = TWSX_NATIVE;
+    gUnitsDefault = TWUN_INCHES;
+    gCompressionDefault = TWCP_NONE;
+    gPixelFlavorDefault = TWPF_CHOCOLATE;
+    gAutoBrightDefault = FALSE;
+    gBrightnessDefault = 0;
+    gContrastDefault = 0;
+    gIndicatorsDefault = TRUE;
 }

@@ -24,6 +24,9 @@ extern TW_UINT16 gSupportedSizeDefault, gSupportedSize;
 extern TW_UINT16 gJpegPixelTypeDefault, gJpegPixelType;
 extern TW_UINT16 gBitOrderDefault, gBitOrder;
 extern TW_UINT16 gResolutionDefault, gResolution;  // positions in ResolutionList
+// TWAIN 2.4 only (CAP_INDICATORS): whether transfers show their progress
+// dialog. A 1.5 source always shows it.
+extern TW_UINT16 gIndicatorsDefault, gIndicators;
 
 // The head of an enumeration without its list.
 struct EnumDescriptor {
@@ -45,5 +48,10 @@ TW_UINT16 ResolutionDpi(TW_UINT16 resolution);
 
 // Every current value back to its default.
 void ResetCurrentValues();
+// The defaults TWAIN 2.4 gives where the scanner's settings give none, or
+// none a 2.4 application may rely on: all images (-1), native transfers,
+// inches, no compression, black as 0, no automatic brightness, the progress
+// dialog shown.
+void ApplyTwain24Defaults();
 
 #endif

@@ -18,6 +18,7 @@ BOOL QRVMApp::InitInstance() {
     // Spool folders of a process that died scanning go before any are made.
     RemoveAbandonedSpoolFolders();
     BindSourceManager();
+    ReadConfiguredProtocol();
     if (!LoadConfiguredScanModule()) {
         // The module stays loaded in state 0: every triplet with a state
         // rule is refused with TWCC_SEQERROR.

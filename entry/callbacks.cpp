@@ -1,8 +1,10 @@
 // The scan module announces an image (ReadytoScan) or its user's wish to
 // close (ReadytoCloseSM); the application hears of both through the Source
-// Manager.
+// Manager. In a session for the settings alone the announcement is the
+// user's "done".
 #include "callbacks.h"
 
+#include "caps/scanner_settings.h"
 #include "image/current_image.h"
 #include "session.h"
 #include "startup/modules.h"
@@ -22,6 +24,8 @@ void NotifyXferReady() {
 
 void NotifyCloseRequest() { SendToApplication(MSG_CLOSEDSREQ); }
 
+void NotifyCloseOK() { SendToApplication(MSG_CLOSEDSOK); }
+
 QR_EXPORT void SM_API ReadytoScan(TW_UINT32 flag) {
     if (gUIDisabled) return;  // after MSG_DISABLEDS announcements are dropped
     if (gXferReady) return;   // the announced image has not been transferred
@@ -29,6 +33,12 @@ QR_EXPORT void SM_API ReadytoScan(TW_UINT32 flag) {
     // source is closed or merely open would be held where no application
     // can take it, and would silence the announcements of the next session.
     if (gDSState != DS_STATE_ENABLED) return;
+    if (gUIOnly) {
+        // The dialog was opened for the settings alone: the user is done.
+        AdoptScannerSettings();
+        NotifyCloseOK();
+        return;
+    }
     gXferReady = TRUE;
     ScanModuleOps.UpdateImageInfo(&gImageInfo);
     TakeAnnouncedImage();

@@ -8,9 +8,10 @@
 QR_EXPORT void SM_API ReadytoScan(TW_UINT32 flag);
 QR_EXPORT void SM_API ReadytoCloseSM(void);
 
-// MSG_XFERREADY and MSG_CLOSEDSREQ to the application through the Source
-// Manager; without one they go nowhere.
+// MSG_XFERREADY, MSG_CLOSEDSREQ and MSG_CLOSEDSOK to the application through
+// the Source Manager; without one they go nowhere.
 void NotifyXferReady();
 void NotifyCloseRequest();
+void NotifyCloseOK();
 
 #endif

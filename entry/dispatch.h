@@ -49,5 +49,6 @@ TW_UINT16 ImageLayoutHandler(TripletArgs *args);
 TW_UINT16 ImageMemXferHandler(TripletArgs *args);
 TW_UINT16 ImageNativeXferHandler(TripletArgs *args);
 TW_UINT16 ImageFileXferHandler(TripletArgs *args);
+TW_UINT16 ExtImageInfoHandler(TripletArgs *args);
 
 #endif

@@ -10,9 +10,13 @@ static const DispatchEntry kControlTable[] = {
 };
 
 static const DispatchEntry kImageTable[] = {
-    {DAT_IMAGEINFO, ImageInfoHandler},         {DAT_IMAGELAYOUT, ImageLayoutHandler},
-    {DAT_IMAGEMEMXFER, ImageMemXferHandler},   {DAT_IMAGENATIVEXFER, ImageNativeXferHandler},
-    {DAT_IMAGEFILEXFER, ImageFileXferHandler}, {0, nullptr},
+    {DAT_IMAGEINFO, ImageInfoHandler},
+    {DAT_IMAGELAYOUT, ImageLayoutHandler},
+    {DAT_IMAGEMEMXFER, ImageMemXferHandler},
+    {DAT_IMAGENATIVEXFER, ImageNativeXferHandler},
+    {DAT_IMAGEFILEXFER, ImageFileXferHandler},
+    {DAT_EXTIMAGEINFO, ExtImageInfoHandler},
+    {0, nullptr},
 };
 
 TW_UINT16 Dispatch(TripletArgs *args, const DispatchEntry *table, TW_UINT16 DAT) {

@@ -3,6 +3,7 @@
 #include "dispatch.h"
 
 #include "startup/boundary_memory.h"
+#include "startup/protocol.h"
 #include "xfer/file_xfer.h"
 #include "xfer/mem_xfer.h"
 #include "xfer/native_xfer.h"
@@ -39,8 +40,13 @@ static TW_UINT16 EndOfTransfer(TW_INT16 status) {
     return rc;
 }
 
+// A TWAIN 2.4 source transfers with MSG_GET alone; a 1.5 source has always
+// taken any message for it.
+static bool WrongMessage(const TripletArgs *args) { return SpeaksTwain24() && args->MSG != MSG_GET; }
+
 TW_UINT16 ImageNativeXferHandler(TripletArgs *args) {
     gConditionCode = TWCC_SUCCESS;
+    if (WrongMessage(args)) return FailWith(TWCC_BADPROTOCOL);
     if (gDSState != DS_STATE_XFERREADY) return FailWith(TWCC_SEQERROR);
     TW_HANDLE *slot = static_cast<TW_HANDLE *>(args->pData);
     if (!slot) return FailWith(TWCC_BADVALUE);
@@ -50,8 +56,9 @@ TW_UINT16 ImageNativeXferHandler(TripletArgs *args) {
     return EndOfTransfer(status);
 }
 
-TW_UINT16 ImageFileXferHandler(TripletArgs *) {
+TW_UINT16 ImageFileXferHandler(TripletArgs *args) {
     gConditionCode = TWCC_SUCCESS;
+    if (WrongMessage(args)) return FailWith(TWCC_BADPROTOCOL);
     if (gDSState != DS_STATE_XFERREADY) return FailWith(TWCC_SEQERROR);
     return EndOfTransfer(FileXfer());
 }
@@ -73,6 +80,7 @@ static TW_UINT8 *OpenBuffer(const TW_MEMORY &memory, TW_UINT32 *capacity) {
 
 TW_UINT16 ImageMemXferHandler(TripletArgs *args) {
     gConditionCode = TWCC_SUCCESS;
+    if (WrongMessage(args)) return FailWith(TWCC_BADPROTOCOL);
     if (!StateIn(DS_STATE_XFERREADY, DS_STATE_XFERRING)) return FailWith(TWCC_SEQERROR);
     pTW_IMAGEMEMXFER app = static_cast<pTW_IMAGEMEMXFER>(args->pData);
     if (!app) return FailWith(TWCC_BADVALUE);

@@ -4,6 +4,7 @@
 #include "caps/scanner_settings.h"
 #include "caps/store.h"
 #include "image/current_image.h"
+#include "startup/protocol.h"
 #include "startup/scan_module.h"
 
 static TW_UINT16 GetPending(pTW_PENDINGXFERS pending) {
@@ -12,37 +13,58 @@ static TW_UINT16 GetPending(pTW_PENDINGXFERS pending) {
     return TWRC_SUCCESS;
 }
 
+// The next image of the job: described, and received when its length is
+// open, like an announced one.
+static void TakeNextImage() {
+    ScanModuleOps.UpdateImageInfo(&gImageInfo);
+    TakeAnnouncedImage();
+}
+
+// The images still to come: what the scan module holds, and no more than the
+// application asked for (CAP_XFERCOUNT; -1, all of them).
+static TW_UINT16 ImagesToCome() {
+    TW_UINT16 left = ScanModuleOps.CheckScanJob();
+    if (gXferCount < 1) return left;
+    TW_UINT32 wanted = gImagesEnded < (TW_UINT32)gXferCount ? (TW_UINT32)gXferCount - gImagesEnded : 0;
+    return left < wanted ? left : (TW_UINT16)wanted;
+}
+
 static TW_UINT16 EndXfer(pTW_PENDINGXFERS pending) {
     if (!StateIn(DS_STATE_XFERREADY, DS_STATE_XFERRING)) return FailWith(TWCC_SEQERROR);
-    LoadScannerDefaults();
-    ResetCurrentValues();
-    gXferCount = 0;
-    gFeederEnabled = 0;
+    if (SpeaksTwain24()) {
+        // Negotiated values stay until the application resets them; only
+        // the scanner's state is read again.
+        ReadScannerSettings();
+    } else {
+        LoadScannerDefaults();
+        ResetCurrentValues();
+        gXferCount = 0;
+        gFeederEnabled = 0;
+    }
     // An image ended before it was transferred is dropped with its data.
     gXferReady = FALSE;
     DropImage();
-    pending->Count = ScanModuleOps.CheckScanJob();
-    if (pending->Count > 0) {
-        // The next image of the job: described, and received when its
-        // length is open, like an announced one.
-        ScanModuleOps.UpdateImageInfo(&gImageInfo);
-        TakeAnnouncedImage();
-    }
-    // Paper in the feeder keeps the session ready for the next page.
-    if (pending->Count == 0 && gScannerDefaults.FeederLoaded == 0)
-        gDSState = DS_STATE_ENABLED;
-    else
-        gDSState = DS_STATE_XFERREADY;
+    ++gImagesEnded;
+    pending->Count = SpeaksTwain24() ? ImagesToCome() : ScanModuleOps.CheckScanJob();
+    if (pending->Count > 0) TakeNextImage();
+    // A TWAIN 1.5 source stays ready while paper is in the feeder.
+    bool paperWaits = !SpeaksTwain24() && gScannerDefaults.FeederLoaded != 0;
+    gDSState = pending->Count > 0 || paperWaits ? DS_STATE_XFERREADY : DS_STATE_ENABLED;
     return TWRC_SUCCESS;
 }
 
 static TW_UINT16 ResetPending(pTW_PENDINGXFERS pending) {
     if (gDSState != DS_STATE_XFERREADY) return FailWith(TWCC_SEQERROR);
-    LoadScannerDefaults();
-    ResetCurrentValues();
-    TW_INT16 count = (gScannerDefaults.FeederEnabled && gScannerDefaults.FeederLoaded) ? 1 : 0;
-    gXferCountDefault = gXferCount = count;
-    pending->Count = (TW_UINT16)count;
+    if (SpeaksTwain24()) {
+        ReadScannerSettings();
+        pending->Count = 0;
+    } else {
+        LoadScannerDefaults();
+        ResetCurrentValues();
+        TW_INT16 count = (gScannerDefaults.FeederEnabled && gScannerDefaults.FeederLoaded) ? 1 : 0;
+        gXferCountDefault = gXferCount = count;
+        pending->Count = (TW_UINT16)count;
+    }
     // The announced image is dropped: the next announcement must be heard.
     gXferReady = FALSE;
     DropImage();

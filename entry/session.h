@@ -26,6 +26,10 @@ extern HWND gUIWindow;
 extern BOOL gShowUI;
 extern BOOL gUIDisabled;
 extern BOOL gXferReady;
+// TWAIN 2.4: enabled for the settings alone (MSG_ENABLEDSUIONLY), and the
+// images ended (MSG_ENDXFER) since the source was last enabled.
+extern BOOL gUIOnly;
+extern TW_UINT32 gImagesEnded;
 
 // Gives up the current image: its queued blocks, spool file, and whatever a
 // transfer of it holds open.

@@ -12,6 +12,8 @@ HWND gUIWindow;
 BOOL gShowUI;
 BOOL gUIDisabled;
 BOOL gXferReady;
+BOOL gUIOnly;
+TW_UINT32 gImagesEnded;
 
 void DropImage() { DiscardImage(); }
 

@@ -68,7 +68,10 @@ FuzzHost::FuzzHost() {
     fs::create_directory(TempFolder());
     fs::copy_file(QR_DS_PATH, folder_ + "/QRVM.ds");
     fs::copy_file(QR_FUZZ_SM_PATH, folder_ + "/fuzzsm.dll");
-    std::ofstream(folder_ + "/QRVM.INI") << "[Scanner]\nScanDll=fuzzsm.dll\n";
+    // QR_FUZZ_PROTOCOL=2.4: the source is a TWAIN 2.4 one.
+    const char *protocol = getenv("QR_FUZZ_PROTOCOL");
+    std::ofstream(folder_ + "/QRVM.INI") << "[Scanner]\nScanDll=fuzzsm.dll\n[Source]\nProtocol="
+                                         << (protocol ? protocol : "1.5") << "\n";
     setenv("WINDIR", (folder_ + "/windows").c_str(), 1);
     setenv("TMPDIR", TempFolder().c_str(), 1);
     setenv("QR_NO_TERMINAL_PROGRESS", "1", 1);

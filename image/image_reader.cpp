@@ -1,6 +1,7 @@
 #include "image_reader.h"
 
 #include "afx.h"
+#include "caps/store.h"
 #include "global_block.h"
 #include "image_size.h"
 #include "scaling.h"
@@ -169,8 +170,11 @@ bool SizeRead(TW_UINT16 bits) {
     return gRead.rowBytes != 0 && gRead.sourceBytes != 0;
 }
 
-// The dialog counts blocks, or the enlarged rows of an enlarged image.
+// The dialog counts blocks, or the enlarged rows of an enlarged image. An
+// application that turned CAP_INDICATORS off sees none; Cancel then cannot
+// be pressed, and the read goes on to its end.
 void ShowProgress() {
+    if (!gIndicators) return;
     TW_UINT32 steps = gRead.enlarged ? gRead.totalRows : (TW_UINT32)gImageQueue.GetCount();
     gRead.dialog = new (std::nothrow) ProgressDialog(&gRead.progress);
     if (gRead.dialog && !ProgressDialog::IsActive()) {

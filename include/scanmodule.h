@@ -6,7 +6,8 @@
 //
 // LOADING. The data source loads the library named by key ScanDll of section
 // [Scanner] in QRVM.INI beside it (default "qvsmod.dll"), always from its own
-// folder, and binds the fourteen operations below by their undecorated names
+// folder, and binds the fourteen operations below (and the three optional
+// ones after them, when exported) by their undecorated names
 // (on 32-bit Windows they are __stdcall: export them with a .def file or
 // -Wl,--kill-at). An operation the library does not export is never called:
 // the data source treats it as failing (no scanner, no window, no image).
@@ -30,6 +31,12 @@
 //   ReadytoCloseSM(): the user wants to close the dialog; the application is
 //     asked to close the source.
 // Both are ignored while the application has disabled the source.
+// A TWAIN 2.4 application may open the dialog for its settings alone
+// (MSG_ENABLEDSUIONLY, Protocol=2.4 only). ReadytoScan then means that the
+// user is done and no image is asked for: the data source reads the settings
+// back (GetDefValue) as the application's new values and tells it
+// (MSG_CLOSEDSOK). The dialog is not told which kind of session it serves;
+// its Scan button is the user's "done" in both.
 //
 // ORDER OF CALLS. At load: GetProductName. When the application opens the
 // source: ConnectScanner(0), then GetDefValue. Each time it enables the
@@ -176,6 +183,33 @@ typedef struct ScanModuleOpsTable {
     NoUItoXferImageProc NoUItoXferImage;
     CheckScanJobProc CheckScanJob;
 } ScanModuleOpsTable;
+
+// OPTIONAL OPERATIONS. Three more operations are looked for by name; a
+// library without them loads and works as before, and the data source answers
+// from what it knows instead (shown in brackets). They describe the scanner
+// itself, not a scan: the data source may call them in any state after
+// GetProductName, as often as an application asks. Each returns nonzero when
+// it answered; with 0 its outputs are not read.
+//
+// GetOpticalResolution: the sensor's own resolution across (xDpi) and along
+//   (yDpi) the page, in dots per inch, 1 to 32767: ICAP_XNATIVERESOLUTION
+//   and ICAP_YNATIVERESOLUTION. [the highest resolution the source offers]
+// GetGlassSize: the largest area the scanner can scan, in thousandths of an
+//   inch, 1 to 32767000: ICAP_PHYSICALWIDTH and ICAP_PHYSICALHEIGHT.
+//   [8.5 x 11.5 inches]
+// IsDeviceOnline: nonzero while the scanner is connected and powered
+//   (CAP_DEVICEONLINE); unlike ConnectScanner(0) it starts nothing.
+//   [online: the scanner answered ConnectScanner(0) when the source opened]
+typedef int(SM_API *GetOpticalResolutionProc)(TW_UINT16 *xDpi, TW_UINT16 *yDpi);
+typedef int(SM_API *GetGlassSizeProc)(TW_UINT32 *widthMils, TW_UINT32 *heightMils);
+typedef int(SM_API *IsDeviceOnlineProc)(void);
+
+// The optional operations as a host holds them; null when not exported.
+typedef struct ScanModuleOptionalOpsTable {
+    GetOpticalResolutionProc GetOpticalResolution;
+    GetGlassSizeProc GetGlassSize;
+    IsDeviceOnlineProc IsDeviceOnline;
+} ScanModuleOptionalOpsTable;
 
 // The two callbacks the data source exports for the scan module.
 typedef void(SM_API *ReadytoScanProc)(TW_UINT32 flag);

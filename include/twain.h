@@ -1,6 +1,7 @@
 // TWAIN 1.x records and constants, written from the published values of the
-// standard, with the few TWAIN 2 additions a TWAIN 2 Source Manager and its
-// applications use (DAT_ENTRYPOINT, callbacks, the DF_ flags). Records use
+// standard, with the TWAIN 2 additions a TWAIN 2 Source Manager and its
+// applications use (DAT_ENTRYPOINT, callbacks, the DF_ flags) and those a
+// TWAIN 2.4 source answers (MSG_QUERYSUPPORT, DAT_EXTIMAGEINFO, ...). Records use
 // the standard's 2-byte packing on every platform;
 // TW_MEMREF and TW_HANDLE follow the platform's pointer size, every other
 // integer keeps its fixed width (TW_UINT32 is 32 bits on LP64 Linux too).
@@ -171,6 +172,22 @@ typedef struct {
     TW_UINT16 TWMessage;
 } TW_EVENT, *pTW_EVENT;
 
+// DG_IMAGE / DAT_EXTIMAGEINFO: the application names each item (InfoID);
+// the source fills the rest. A value wider than Item is handed over as a
+// handle in Item, which the application frees.
+typedef struct {
+    TW_UINT16 InfoID;
+    TW_UINT16 ItemType;
+    TW_UINT16 NumItems;
+    TW_UINT16 ReturnCode;
+    TW_UINTPTR Item;
+} TW_INFO, *pTW_INFO;
+
+typedef struct {
+    TW_UINT32 NumInfos;
+    TW_INFO Info[1];
+} TW_EXTIMAGEINFO, *pTW_EXTIMAGEINFO;
+
 #pragma pack(pop)
 
 #ifdef __cplusplus
@@ -195,6 +212,7 @@ static_assert(sizeof(TW_MEMORY) == 8 + sizeof(void *), "TW_MEMORY");
 static_assert(sizeof(TW_IMAGEMEMXFER) == 34 + sizeof(void *), "TW_IMAGEMEMXFER");
 static_assert(sizeof(TW_USERINTERFACE) == 4 + sizeof(void *), "TW_USERINTERFACE");
 static_assert(sizeof(TW_EVENT) == 2 + sizeof(void *), "TW_EVENT");
+static_assert(sizeof(TW_INFO) == 8 + sizeof(void *), "TW_INFO");
 #if defined(_WIN32) && !defined(_WIN64)
 // The 32-bit product: the sizes of the published standard.
 static_assert(sizeof(TW_CAPABILITY) == 8, "TW_CAPABILITY");
@@ -298,6 +316,7 @@ static_assert(sizeof(TW_CALLBACK) == 6 + sizeof(void *), "TW_CALLBACK");
 #define MSG_SET 0x0006
 #define MSG_RESET 0x0007
 #define MSG_QUERYSUPPORT 0x0008
+#define MSG_RESETALL 0x0a01
 #define MSG_XFERREADY 0x0101
 #define MSG_CLOSEDSREQ 0x0102
 #define MSG_CLOSEDSOK 0x0103
@@ -344,6 +363,13 @@ static_assert(sizeof(TW_CALLBACK) == 6 + sizeof(void *), "TW_CALLBACK");
 #define TWCC_CAPBADOPERATION 14
 #define TWCC_CAPSEQERROR 15
 
+// MSG_QUERYSUPPORT: the messages a capability answers
+#define TWQC_GET 0x0001
+#define TWQC_SET 0x0002
+#define TWQC_GETDEFAULT 0x0004
+#define TWQC_GETCURRENT 0x0008
+#define TWQC_RESET 0x0010
+
 // Container types
 #define TWON_ARRAY 3
 #define TWON_ENUMERATION 4
@@ -367,6 +393,7 @@ static_assert(sizeof(TW_CALLBACK) == 6 + sizeof(void *), "TW_CALLBACK");
 #define TWTY_STR255 0x000c
 #define TWTY_STR1024 0x000d
 #define TWTY_UNI512 0x000e
+#define TWTY_HANDLE 0x000f
 
 // Memory flags
 #define TWMF_APPOWNS 0x0001
@@ -395,6 +422,9 @@ static_assert(sizeof(TW_CALLBACK) == 6 + sizeof(void *), "TW_CALLBACK");
 #define CAP_REWINDPAGE 0x100a
 #define CAP_INDICATORS 0x100b
 #define CAP_UICONTROLLABLE 0x100e
+#define CAP_DEVICEONLINE 0x100f
+#define CAP_ENABLEDSUIONLY 0x1014
+#define CAP_SUPPORTEDDATS 0x103e
 #define ICAP_AUTOBRIGHT 0x1100
 #define ICAP_BRIGHTNESS 0x1101
 #define ICAP_CONTRAST 0x1103
@@ -435,6 +465,13 @@ static_assert(sizeof(TW_CALLBACK) == 6 + sizeof(void *), "TW_CALLBACK");
 #define ICAP_TIMEFILL 0x112a
 #define ICAP_BITDEPTH 0x112b
 #define ICAP_BITDEPTHREDUCTION 0x112c
+
+// DAT_EXTIMAGEINFO items
+#define TWEI_DOCUMENTNUMBER 0x123a
+#define TWEI_PAGENUMBER 0x123b
+#define TWEI_FRAMENUMBER 0x123d
+#define TWEI_FRAME 0x123e
+#define TWEI_PIXELFLAVOR 0x123f
 
 // ICAP_PIXELTYPE values
 #define TWPT_BW 0

@@ -155,6 +155,7 @@ void ReadHardware(const ConfigReader &r, SimConfig *config) {
     config->feederPresent = ReadFlag(r, "FeederPresent", false);
     config->feederEnabled = config->feederPresent && ReadFlag(r, "FeederEnabled", false);
     config->feederLoaded = config->feederPresent && ReadFlag(r, "FeederLoaded", false);
+    config->feederRefill = config->feederLoaded && ReadFlag(r, "FeederRefill", false);
     config->pagesPerJob = Clamp(ReadInt(r, "Pages", 1), 1, 9999);
     config->maxResolution = (TW_UINT16)Clamp(ReadInt(r, "MaxResolution", 1200), 36, 9600);
     config->resolution = (TW_UINT16)Clamp(ReadInt(r, "Resolution", 300), 36, config->maxResolution);

@@ -37,6 +37,7 @@ struct SimConfig {
     bool feederPresent;
     bool feederEnabled;
     bool feederLoaded;
+    bool feederRefill;  // the feeder never runs empty: an operator keeps it full
     int pagesPerJob;
     TW_UINT16 resolution;  // dpi of a fresh session
     TW_UINT16 maxResolution;

@@ -1,4 +1,5 @@
-// The fourteen operations the data source binds by name. Each one the data
+// The fourteen operations the data source binds by name, and the three
+// optional ones that describe the scanner. Each one the data
 // source calls notes its caller first, so the callbacks are found in the data
 // source that actually uses the module.
 #include <string.h>
@@ -123,6 +124,29 @@ QR_EXPORT int SM_API NoUItoXferImage(HWND parent) {
     if (SimAnnounceImage()) return 1;
     SimAbandonJob();
     return 0;
+}
+
+QR_EXPORT int SM_API GetOpticalResolution(TW_UINT16 *xDpi, TW_UINT16 *yDpi) {
+    SIM_NOTE_CALLER();
+    SimEnsureConfigured();
+    if (!xDpi || !yDpi) return 0;
+    SimOpticalResolution(xDpi);
+    *yDpi = *xDpi;
+    return 1;
+}
+
+QR_EXPORT int SM_API GetGlassSize(TW_UINT32 *widthMils, TW_UINT32 *heightMils) {
+    SIM_NOTE_CALLER();
+    SimEnsureConfigured();
+    if (!widthMils || !heightMils) return 0;
+    SimGlassSize(widthMils, heightMils);
+    return 1;
+}
+
+QR_EXPORT int SM_API IsDeviceOnline(void) {
+    SIM_NOTE_CALLER();
+    SimEnsureConfigured();
+    return SimDeviceOnline();
 }
 
 QR_EXPORT TW_UINT16 SM_API CheckScanJob(void) {

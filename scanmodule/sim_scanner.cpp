@@ -61,9 +61,23 @@ void SimEnsureConfigured() {
 
 bool SimFeederLoaded() {
     if (!gSimConfig.feederLoaded) return false;
+    if (gSimConfig.feederRefill) return true;
     // The feeder holds one job's sheets; it is empty once they are scanned.
-    return !gSimJob.active || gSimJob.pagesDone < gSimJob.pagesTotal;
+    return !gSimJob.active || !gSimJob.fromFeeder || gSimJob.pagesDone < gSimJob.pagesTotal;
 }
+
+// The sensor: OpticalResolution when the configuration names one, else the
+// highest resolution it scans at.
+void SimOpticalResolution(TW_UINT16 *dpi) {
+    *dpi = gSimConfig.opticalResolution ? gSimConfig.opticalResolution : gSimConfig.maxResolution;
+}
+
+void SimGlassSize(TW_UINT32 *widthMils, TW_UINT32 *heightMils) {
+    *widthMils = (TW_UINT32)gSimConfig.bedWidthMils;
+    *heightMils = (TW_UINT32)gSimConfig.bedHeightMils;
+}
+
+bool SimDeviceOnline() { return gSimConfig.connects; }
 
 void SimReportSettings(ScanSettings *out) {
     // Only the first 22 bytes belong to this call.
@@ -95,7 +109,10 @@ void SimAcceptSettings(const ScanSettings *in) {
 void SimStartJob() {
     memset(&gSimJob, 0, sizeof gSimJob);
     gSimJob.active = true;
-    gSimJob.pagesTotal = gSimConfig.pagesPerJob;
+    // With its feeder turned off a feeder scanner scans its glass.
+    bool glass = gSimConfig.feederPresent && !gSimSettings.FeederEnabled;
+    gSimJob.fromFeeder = gSimConfig.feederPresent && !glass;
+    gSimJob.pagesTotal = glass ? 1 : gSimConfig.pagesPerJob;
 }
 
 void SimAbandonJob() { memset(&gSimJob, 0, sizeof gSimJob); }

@@ -26,6 +26,7 @@ struct SimImage {
 
 struct SimJob {
     bool active;
+    bool fromFeeder;  // the sheets come from the feeder, not the glass
     int pagesTotal;
     int pagesDone;
     bool described;  // `image` describes page `pagesDone`
@@ -51,8 +52,14 @@ void SimReportSettings(ScanSettings *out);
 // value of each field it cannot honour.
 void SimAcceptSettings(const ScanSettings *in);
 bool SimFeederLoaded();
+// The scanner's own resolution, the largest area it scans (thousandths of
+// an inch), and whether it is switched on.
+void SimOpticalResolution(TW_UINT16 *dpi);
+void SimGlassSize(TW_UINT32 *widthMils, TW_UINT32 *heightMils);
+bool SimDeviceOnline();
 
-// A scan starts a job of the configured number of pages.
+// A scan starts a job: the configured number of pages from the feeder, or
+// the one page on the glass of a scanner whose feeder is turned off.
 void SimStartJob();
 void SimAbandonJob();
 int SimPagesLeft();

@@ -10,7 +10,8 @@ arguments from the stack. A decorated name ("DS_Entry@20") would not be
 found; a cdecl function would leave the caller's stack 20 bytes off. So:
 
 - QRVM.ds exports exactly DS_Entry, ReadytoScan and ReadytoCloseSM, by those
-  names; qvsmod.dll exports its fourteen operations by their plain names.
+  names; qvsmod.dll exports its fourteen operations, and the three optional
+  ones the data source looks for, by their plain names.
 - On i686, the function behind each export is the __stdcall one (its symbol
   is decorated with the size of its arguments), and every return in it
   removes that many bytes: "ret $0x14" for DS_Entry's five arguments,
@@ -30,7 +31,7 @@ SCAN_MODULE_EXPORTS = [
     "GetProductName", "ConnectScanner", "GetDefValue", "SetDefValue", "OpenSMUI",
     "CkUseBufXfer", "UpdateImageInfo", "Button_Scan", "GetSMImage_Buf",
     "GetSMImage_File", "GetSMImage_DIB", "CloseSMUI", "NoUItoXferImage",
-    "CheckScanJob",
+    "CheckScanJob", "GetOpticalResolution", "GetGlassSize", "IsDeviceOnline",
 ]
 OBJDUMP = {"pei-i386": "i686-w64-mingw32-objdump", "pei-x86-64": "x86_64-w64-mingw32-objdump"}
 

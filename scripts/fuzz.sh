@@ -7,18 +7,20 @@
 #   scripts/fuzz.sh [seconds per target] [target...]
 #
 # Default: 45 seconds for each of fuzz_triplets, fuzz_containers and
-# fuzz_scan_file.
+# fuzz_scan_file; fuzz_triplets then as long again against a TWAIN 2.4
+# source (QR_FUZZ_PROTOCOL=2.4, which the target name fuzz_triplets@2.4
+# asks for alone).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-45}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(fuzz_triplets fuzz_containers fuzz_scan_file)
+[ ${#targets[@]} -gt 0 ] || targets=(fuzz_triplets fuzz_containers fuzz_scan_file fuzz_triplets@2.4)
 jobs=${JOBS:-2}
 
 cmake -S . -B build-fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQR_FUZZ=ON -DQR_BUILD_TESTS=OFF -DQR_WERROR=ON >/dev/null
-cmake --build build-fuzz -j"$jobs" --target "${targets[@]}"
+cmake --build build-fuzz -j"$jobs" --target $(printf '%s\n' "${targets[@]%@*}" | sort -u)
 
 # Every module exports its resource table under one name: only a real
 # difference between two definitions is an ODR violation. An allocation over
@@ -31,12 +33,16 @@ cmake --build build-fuzz -j"$jobs" --target "${targets[@]}"
 # now and then under the fuzzer, which would fail a run for nothing.
 export ASAN_OPTIONS=detect_odr_violation=1:allocator_may_return_null=1:max_allocation_size_mb=512:detect_leaks=0
 mkdir -p build-fuzz/crashes
-for target in "${targets[@]}"; do
+for run in "${targets[@]}"; do
+  target=${run%@*}
+  protocol=1.5
+  [ "$run" = "$target" ] || protocol=${run#*@}
+  export QR_FUZZ_PROTOCOL=$protocol
   mkdir -p "build-fuzz/corpus/$target"
-  log="build-fuzz/$target.log"
-  echo "Fuzzing $target for $seconds s"
+  log="build-fuzz/$run.log"
+  echo "Fuzzing $target for $seconds s (TWAIN $protocol)"
   if ! "build-fuzz/bin/$target" -max_total_time="$seconds" -rss_limit_mb=2560 -max_len=4096 -timeout=30 \
-      -artifact_prefix="build-fuzz/crashes/$target-" -print_final_stats=1 \
+      -artifact_prefix="build-fuzz/crashes/$run-" -print_final_stats=1 \
       "build-fuzz/corpus/$target" "fuzz/corpus/$target" >"$log" 2>&1; then
     tail -n 60 "$log"
     echo "$target failed: the input is in build-fuzz/crashes/; add it to fuzz/regressions/$target/" >&2

@@ -14,6 +14,12 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQR_WERROR=ON >/dev/null
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
 
+# The TWAIN Working Group's certification of that build as a TWAIN 2.4 source
+# (README, "TWAIN conformance"): QRVM is installed in /usr/local/lib/twain for
+# the run and removed afterwards. Skipped, saying so, without ../shared
+# beside the clone or without root.
+bash scripts/certification.sh build
+
 # The Linux tests again under AddressSanitizer and UndefinedBehaviorSanitizer,
 # leaks included (every module exports its resource table under one name:
 # only definitions that differ are an ODR violation). The tests unload

@@ -1,5 +1,6 @@
 // The source's identity, as the scan module names the scanner.
 #include "modules.h"
+#include "protocol.h"
 #include "scan_module.h"
 
 #include <string.h>
@@ -26,8 +27,8 @@ void InitIdentity(TW_IDENTITY *identity) {
     productFamily[kProductStringBuffer - 1] = versionInfo[kProductStringBuffer - 1] = '\0';
 
     identity->Id = 0;
-    identity->ProtocolMajor = TWON_PROTOCOLMAJOR;
-    identity->ProtocolMinor = TWON_PROTOCOLMINOR;
+    identity->ProtocolMajor = SpeaksTwain24() ? 2 : TWON_PROTOCOLMAJOR;
+    identity->ProtocolMinor = SpeaksTwain24() ? 4 : TWON_PROTOCOLMINOR;
     identity->Version.MajorNum = majorNum;
     identity->Version.MinorNum = minorNum;
     identity->Version.Language = TWLG_USA;

@@ -1,6 +1,7 @@
 #include "modules.h"
 
 #include "module_paths.h"
+#include "protocol.h"
 #include "scan_module.h"
 #include "source_manager.h"
 
@@ -47,13 +48,28 @@ void FreeSourceManager() {
     gpDSMEntry = nullptr;
 }
 
+// QRVM.INI in the data source's own folder, and that folder.
+static BOOL SettingsPath(char *directory, size_t directorySize, char *path, size_t pathSize) {
+    if (!GetModuleDirectory(ghInstance, directory, directorySize)) return FALSE;
+    return ComposePath(path, pathSize, directory, kSettingsFileName);
+}
+
+void ReadConfiguredProtocol() {
+    char directory[MAX_PATH];
+    char settingsPath[MAX_PATH];
+    char protocol[16];
+    gProtocol = SourceProtocol::Twain15;
+    if (!SettingsPath(directory, sizeof directory, settingsPath, sizeof settingsPath)) return;
+    GetPrivateProfileStringA("Source", "Protocol", "1.5", protocol, sizeof protocol, settingsPath);
+    gProtocol = ParseProtocol(protocol);
+}
+
 BOOL LoadConfiguredScanModule() {
     char directory[MAX_PATH];
     char settingsPath[MAX_PATH];
     char scanDll[MAX_PATH];
     char modulePath[MAX_PATH];
-    if (!GetModuleDirectory(ghInstance, directory, sizeof directory)) return FALSE;
-    if (!ComposePath(settingsPath, sizeof settingsPath, directory, kSettingsFileName)) return FALSE;
+    if (!SettingsPath(directory, sizeof directory, settingsPath, sizeof settingsPath)) return FALSE;
     GetPrivateProfileStringA("Scanner", "ScanDll", kDefaultScanModule, scanDll, sizeof scanDll, settingsPath);
     if (!ComposePath(modulePath, sizeof modulePath, directory, scanDll)) return FALSE;
     return LoadScanModule(modulePath);

@@ -14,12 +14,17 @@ extern DSMENTRYPROC gpDSMEntry;
 void BindSourceManager();
 void FreeSourceManager();
 
+// Reads [Source] Protocol of QRVM.INI into gProtocol (protocol.h); 1.5 when
+// the file or the key is missing.
+void ReadConfiguredProtocol();
+
 // Loads the scan module named by [Scanner] ScanDll of QRVM.INI, always from
 // the data source's own folder, and binds its operations. FALSE when it
 // cannot be loaded.
 BOOL LoadConfiguredScanModule();
 
-// The source's identity, as the scan module names the scanner; its Id 0.
+// The source's identity, as the scan module names the scanner; its Id 0 and
+// its protocol the one QRVM.INI chose.
 void InitIdentity(TW_IDENTITY *identity);
 
 #endif

@@ -1,4 +1,5 @@
-// Loading the scan module and binding its fourteen operations by name.
+// Loading the scan module and binding its fourteen operations, and the
+// optional ones it exports, by name.
 #include "scan_module.h"
 
 #include <string.h>
@@ -48,10 +49,16 @@ void BindOp(Proc &slot, const char *name) {
 
 // Callable from the moment the module is loaded, before start-up has run.
 ScanModuleOpsTable ScanModuleOps = kStandInOps;
+ScanModuleOptionalOpsTable ScanModuleOptionalOps;
 
-void BindStandInOps() { ScanModuleOps = kStandInOps; }
+void BindStandInOps() {
+    ScanModuleOps = kStandInOps;
+    ScanModuleOptionalOps = ScanModuleOptionalOpsTable();
+}
 
 BOOL ScanModuleScansWithoutDialog() { return ScanModuleOps.NoUItoXferImage != kStandInOps.NoUItoXferImage; }
+
+BOOL ScanModuleHasDialog() { return ScanModuleOps.OpenSMUI != kStandInOps.OpenSMUI; }
 
 BOOL LoadScanModule(const char *path) {
     BindStandInOps();
@@ -73,6 +80,9 @@ BOOL LoadScanModule(const char *path) {
     BindOp(ScanModuleOps.CloseSMUI, "CloseSMUI");
     BindOp(ScanModuleOps.NoUItoXferImage, "NoUItoXferImage");
     BindOp(ScanModuleOps.CheckScanJob, "CheckScanJob");
+    BindOp(ScanModuleOptionalOps.GetOpticalResolution, "GetOpticalResolution");
+    BindOp(ScanModuleOptionalOps.GetGlassSize, "GetGlassSize");
+    BindOp(ScanModuleOptionalOps.IsDeviceOnline, "IsDeviceOnline");
     return TRUE;
 }
 

@@ -1,5 +1,5 @@
-// The scan module as the data source holds it: its library and its fourteen
-// operations, bound by name.
+// The scan module as the data source holds it: its library, its fourteen
+// operations and its optional ones, bound by name.
 #ifndef QR_STARTUP_SCAN_MODULE_H
 #define QR_STARTUP_SCAN_MODULE_H
 
@@ -9,6 +9,8 @@
 // export is bound to a stand-in that fails the way the data source already
 // handles (no scanner, no window, a failed image).
 extern ScanModuleOpsTable ScanModuleOps;
+// Null for each optional operation the scan module does not export.
+extern ScanModuleOptionalOpsTable ScanModuleOptionalOps;
 
 // Loads the scan module from `path` and binds its operations. Returns FALSE
 // (with every operation on its stand-in) when the library cannot be loaded.
@@ -19,5 +21,7 @@ void FreeScanModule();
 void BindStandInOps();
 // Whether the scan module can scan without its dialog (NoUItoXferImage).
 BOOL ScanModuleScansWithoutDialog();
+// Whether it has a dialog at all (OpenSMUI).
+BOOL ScanModuleHasDialog();
 
 #endif

@@ -37,29 +37,77 @@ TW_HANDLE OneValue(TwainSession *s, TW_UINT16 itemType, TW_UINT32 item) {
     return nullptr;
 }
 
+// An array's item: the capabilities and triplets a source lists by name.
+std::string ArrayItemText(TW_UINT16 cap, TW_UINT16 itemType, const CapItem &item) {
+    TW_UINT32 number = ItemNumber(itemType, item);
+    if (cap == CAP_SUPPORTEDCAPS) return TwainCapName((uint16_t)number);
+    if (cap == CAP_SUPPORTEDDATS)
+        return std::string(TwainDGName(number >> 16)) + "/" + TwainDATName((uint16_t)(number & 0xFFFF));
+    return ItemText(cap, itemType, item);
+}
+
 std::string ListText(TW_UINT16 cap, const CapAnswer &a) {
     if (a.conType == TWON_RANGE)
         return ItemText(cap, a.itemType, a.minimum) + " to " + ItemText(cap, a.itemType, a.maximum) + " in steps of " +
                ItemText(cap, a.itemType, a.step);
     std::string text;
-    for (const CapItem &item : a.items) text += (text.empty() ? "" : ", ") + ItemText(cap, a.itemType, item);
+    for (const CapItem &item : a.items) text += (text.empty() ? "" : ", ") + ArrayItemText(cap, a.itemType, item);
     return text;
 }
 
-void ListOne(TwainSession *s, TW_UINT16 cap) {
+// The messages MSG_QUERYSUPPORT says the capability answers, as
+// " {GET GETCURRENT ...}"; empty when the source does not say.
+std::string QuerySupportText(TwainSession *s, TW_UINT16 cap) {
+    CapAnswer support;
+    if (!Ask(s, cap, MSG_QUERYSUPPORT, &support) || support.conType != TWON_ONEVALUE || support.items.empty())
+        return "";
+    static const struct {
+        TW_UINT32 bit;
+        const char *name;
+    } kBits[] = {{TWQC_GET, "GET"},
+                 {TWQC_GETCURRENT, "GETCURRENT"},
+                 {TWQC_GETDEFAULT, "GETDEFAULT"},
+                 {TWQC_SET, "SET"},
+                 {TWQC_RESET, "RESET"}};
+    TW_UINT32 bits = ItemNumber(support.itemType, support.items[0]);
+    std::string text;
+    for (const auto &b : kBits)
+        if (bits & b.bit) text += std::string(text.empty() ? "" : " ") + b.name;
+    return " {" + text + "}";
+}
+
+// One capability; `listed` is true for one the source named in
+// CAP_SUPPORTEDCAPS, which is shown even when MSG_GET is refused.
+void ListOne(TwainSession *s, TW_UINT16 cap, bool listed) {
     CapAnswer answer;
-    if (!Ask(s, cap, MSG_GET, &answer)) return;
-    std::string current = answer.hasCurrent ? ItemText(cap, answer.itemType, answer.current) : "?";
-    std::string fallback = answer.hasDefault ? ItemText(cap, answer.itemType, answer.fallback) : "";
-    CapAnswer asked;
-    if (!answer.hasDefault && Ask(s, cap, MSG_GETDEFAULT, &asked) && asked.hasCurrent)
-        fallback = ItemText(cap, asked.itemType, asked.current);
+    bool got = Ask(s, cap, MSG_GET, &answer);
+    if (!got && !listed) return;
     std::string line = "  " + std::string(TwainCapName(cap));
     line.resize(26, ' ');
-    line += current;
-    if (!fallback.empty()) line += " (default " + fallback + ")";
-    if (answer.conType != TWON_ONEVALUE) line += " [" + ListText(cap, answer) + "]";
-    printf("%s\n", line.c_str());
+    if (got && answer.conType == TWON_ARRAY) {
+        line += "[" + ListText(cap, answer) + "]";
+    } else if (got) {
+        std::string current = answer.hasCurrent ? ItemText(cap, answer.itemType, answer.current) : "?";
+        std::string fallback = answer.hasDefault ? ItemText(cap, answer.itemType, answer.fallback) : "";
+        CapAnswer asked;
+        if (!answer.hasDefault && Ask(s, cap, MSG_GETDEFAULT, &asked) && asked.hasCurrent)
+            fallback = ItemText(cap, asked.itemType, asked.current);
+        line += current;
+        if (!fallback.empty()) line += " (default " + fallback + ")";
+        if (answer.conType != TWON_ONEVALUE) line += " [" + ListText(cap, answer) + "]";
+    } else {
+        line += "?";
+    }
+    printf("%s%s\n", line.c_str(), QuerySupportText(s, cap).c_str());
+}
+
+// The capabilities the source lists (CAP_SUPPORTEDCAPS); false when it
+// lists none, as a TWAIN 1.x source does.
+bool SupportedCaps(TwainSession *s, std::vector<TW_UINT16> *caps) {
+    CapAnswer answer;
+    if (!Ask(s, CAP_SUPPORTEDCAPS, MSG_GET, &answer) || answer.conType != TWON_ARRAY) return false;
+    for (const CapItem &item : answer.items) caps->push_back((TW_UINT16)ItemNumber(answer.itemType, item));
+    return true;
 }
 
 }  // namespace
@@ -108,7 +156,13 @@ bool ApplyCapSetting(TwainSession *s, const CapSetting &setting, std::string *er
 }
 
 void ListCapabilities(TwainSession *s) {
-    printf("Capabilities:\n");
-    for (size_t i = 0; i < TwainCapCount(); ++i) ListOne(s, TwainCapAt(i));
+    std::vector<TW_UINT16> caps;
+    if (SupportedCaps(s, &caps)) {
+        printf("Capabilities (the source's CAP_SUPPORTEDCAPS; {} the messages each answers):\n");
+        for (TW_UINT16 cap : caps) ListOne(s, cap, true);
+    } else {
+        printf("Capabilities (the source lists none: each known one that answers MSG_GET):\n");
+        for (size_t i = 0; i < TwainCapCount(); ++i) ListOne(s, TwainCapAt(i), false);
+    }
     fflush(stdout);
 }

@@ -1,6 +1,6 @@
 // Capabilities from the command line: --xfer and --set CAP=VALUE become
 // MSG_SET triplets with a TW_ONEVALUE; --all-options lists every capability
-// the source answers.
+// the source supports.
 #ifndef QR_QRSCAN_CAPS_H
 #define QR_QRSCAN_CAPS_H
 
@@ -23,7 +23,10 @@ bool ParseCapSetting(const std::string &text, CapSetting *setting, std::string *
 // MSG_SET leaves its reason in the session's lastError and *error empty.
 bool ApplyCapSetting(TwainSession *s, const CapSetting &setting, std::string *error);
 
-// One line per capability that answers MSG_GET: current, default, allowed.
+// One line per capability: current, default, allowed, and the messages it
+// answers (MSG_QUERYSUPPORT). The capabilities are those the source lists in
+// CAP_SUPPORTEDCAPS, or, for a source that lists none, every one it answers
+// MSG_GET for.
 void ListCapabilities(TwainSession *s);
 
 #endif

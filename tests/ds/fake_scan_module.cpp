@@ -48,6 +48,10 @@ extern "C" __attribute__((visibility("default"))) void FakeSM_Reset() {
     gState.stopAtBlock = -1;
     gState.dibStatus = SM_DONE;
     gState.fileStatus = SM_MORE;
+    gState.opticalDpi = 600;
+    gState.glassWidthMils = 8500;  // US legal
+    gState.glassHeightMils = 14000;
+    gState.online = 1;
 }
 
 // The data source that called us, found by the caller's address.
@@ -120,6 +124,19 @@ SM_EXPORT int CloseSMUI() {
     gState.uiWindow = nullptr;
     return 1;
 }
+
+SM_EXPORT int GetOpticalResolution(TW_UINT16 *x, TW_UINT16 *y) {
+    *x = *y = gState.opticalDpi;
+    return 1;
+}
+
+SM_EXPORT int GetGlassSize(TW_UINT32 *width, TW_UINT32 *height) {
+    *width = gState.glassWidthMils;
+    *height = gState.glassHeightMils;
+    return 1;
+}
+
+SM_EXPORT int IsDeviceOnline() { return gState.online; }
 #endif
 
 SM_EXPORT int CkUseBufXfer(TW_UINT32 *kb) {

@@ -23,6 +23,11 @@ struct FakeScanModuleState {
     TW_IMAGEINFO imageInfo;   // what UpdateImageInfo reports
     TW_UINT16 jobImagesLeft;  // CheckScanJob
 
+    // The optional operations (the complete module only)
+    TW_UINT16 opticalDpi;  // GetOpticalResolution, across and along
+    TW_UINT32 glassWidthMils, glassHeightMils;
+    int online;  // IsDeviceOnline
+
     // Blocks of an image of open length (GetSMImage_Buf during reception)
     TW_UINT32 blockKilobytes;  // what CkUseBufXfer reports
     int blockRows[256];        // rows in each block, in order

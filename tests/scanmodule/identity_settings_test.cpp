@@ -180,3 +180,54 @@ TEST_F(ScanModuleTest, OpenSessionStartsFromTheConfiguredSettings) {
     ops_.GetDefValue(&back);
     EXPECT_EQ(back.PixelType, TWPT_RGB);
 }
+
+TEST_F(ScanModuleTest, OptionalOperationsDescribeTheScanner) {
+    ASSERT_NO_FATAL_FAILURE(Load("WidthInches=8.27\nHeightInches=11.69\nMaxResolution=600\n"));
+    auto glass = BindExport<GetGlassSizeProc>(module_, "GetGlassSize");
+    auto optical = BindExport<GetOpticalResolutionProc>(module_, "GetOpticalResolution");
+    auto online = BindExport<IsDeviceOnlineProc>(module_, "IsDeviceOnline");
+    ASSERT_TRUE(glass && optical && online);
+    TW_UINT32 width = 0, height = 0;
+    ASSERT_NE(glass(&width, &height), 0);
+    EXPECT_EQ(width, 8270u);
+    EXPECT_EQ(height, 11690u);
+    TW_UINT16 x = 0, y = 0;
+    ASSERT_NE(optical(&x, &y), 0);
+    EXPECT_EQ(x, 600) << "without OpticalResolution, the highest it scans at";
+    EXPECT_EQ(y, 600);
+    EXPECT_NE(online(), 0);
+    Unload();
+    ASSERT_NO_FATAL_FAILURE(Load("OpticalResolution=300\nConnect=0\n"));
+    optical = BindExport<GetOpticalResolutionProc>(module_, "GetOpticalResolution");
+    online = BindExport<IsDeviceOnlineProc>(module_, "IsDeviceOnline");
+    ASSERT_NE(optical(&x, &y), 0);
+    EXPECT_EQ(x, 300);
+    EXPECT_EQ(online(), 0);
+}
+
+// With its feeder off a feeder scanner scans one page from its glass and
+// leaves the feeder's paper alone; FeederRefill keeps the feeder full.
+TEST_F(ScanModuleTest, FeederOffScansTheGlassAndRefillKeepsTheFeederFull) {
+    for (bool refill : {false, true}) {
+        SCOPED_TRACE(refill);
+        ASSERT_NO_FATAL_FAILURE(
+            Load(std::string("FeederPresent=1\nFeederLoaded=1\nPages=3\nFeederRefill=") + (refill ? "1" : "0") + "\n"));
+        ASSERT_NO_FATAL_FAILURE(StartJob());
+        EXPECT_EQ(ops_.CheckScanJob(), 1) << "the glass";
+        EXPECT_NE(ops_.ConnectScanner(1), 0);
+        ScanSettings s = Request(TWPT_GRAY, 100);
+        s.FeederEnabled = 1;
+        ops_.SetDefValue(&s);
+        ASSERT_NO_FATAL_FAILURE(StartJob());
+        EXPECT_EQ(ops_.CheckScanJob(), 3);
+        for (int page = 0; page < 3; ++page) {
+            TW_IMAGEINFO info;
+            ASSERT_NE(ops_.UpdateImageInfo(&info), 0);
+            HGLOBAL dib = nullptr;
+            ASSERT_EQ(ops_.GetSMImage_DIB(&dib), SM_DONE);
+            GlobalFree(dib);
+        }
+        EXPECT_EQ(ops_.ConnectScanner(1) != 0, refill) << "the feeder after its last sheet";
+        Unload();
+    }
+}

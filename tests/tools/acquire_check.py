@@ -308,6 +308,12 @@ CASES["PixelTypeSetByName"]["sheet"]["ptype"] = 1
 case("ListsCapabilities", scan(*SMALL), ["-A"],
      output=r"ICAP_PIXELTYPE +TWPT_GRAY \(default TWPT_GRAY\) \[TWPT_BW, TWPT_GRAY, TWPT_RGB\].*"
             r"ICAP_XRESOLUTION +100 \(default 100\) \[36, 72, 100,")
+case("ListsWhatATwain24SourceSupports", scan(*SMALL), ["-A"],
+     output=r"Protocol: +2\.4.*the source's CAP_SUPPORTEDCAPS.*"
+            r"CAP_XFERCOUNT +-1 \(default -1\) \{GET GETCURRENT GETDEFAULT SET RESET\}.*"
+            r"CAP_DEVICEONLINE +TRUE \(default TRUE\) \[TRUE\] \{GET GETCURRENT GETDEFAULT\}.*"
+            r"ICAP_PHYSICALHEIGHT +2 \(default 2\) \{GET GETCURRENT GETDEFAULT\}")
+CASES["ListsWhatATwain24SourceSupports"]["sheet"]["protocol"] = "2.4"
 case("TraceNamesEveryTriplet", scan(*SMALL), ["--trace", "-x", "memory", "-o", "o.tif"], files=[("o.tif", 0)],
      output=r"trace: DG_CONTROL DAT_CAPABILITY MSG_SET ICAP_XFERMECH -> TWRC_SUCCESS.*"
             r"trace: DG_IMAGE DAT_IMAGEMEMXFER MSG_GET -> TWRC_XFERDONE.*"
@@ -337,7 +343,10 @@ def prepare(work, sheet, bin_dir):
     for module in ("QRVM.ds", "qvsmod.dll"):
         shutil.copy(os.path.join(bin_dir, module), sources)
     with open(os.path.join(sources, "QRVM.INI"), "w") as ini:
-        ini.write("[Scanner]\nScanDll=qvsmod.dll\n[Simulator]\n")
+        ini.write("[Scanner]\nScanDll=qvsmod.dll\n")
+        if "protocol" in sheet:
+            ini.write(f"[Source]\nProtocol={sheet['protocol']}\n")
+        ini.write("[Simulator]\n")
         ini.writelines(f"{key}={value}\n" for key, value in sheet["ini"].items())
     # The stand-in Source Manager, whatever else is installed.
     env = dict(os.environ, WINDIR=bin_dir, QR_TWAIN_DSM=os.path.join(bin_dir, "TWAIN_32.DLL"),
