@@ -10,35 +10,46 @@ static ScanSettings gScannerRequest;  // what SetDefValue received last
 
 void ReadScannerSettings() { ScanModuleOps.GetDefValue(&gScannerDefaults); }
 
-void LoadScannerDefaults() {
+namespace {
+
+// The settings the scanner reports that become a capability's value: the
+// field, the default it sets, and the current value it sets when the
+// scanner's dialog has the last word.
+struct ReportedSetting {
+    TW_UINT16 ScanSettings::*field;
+    TW_UINT16 *fallback;
+    TW_UINT16 *current;
+};
+
+const ReportedSetting kReported[] = {
+    {&ScanSettings::Compression, &gCompressionDefault, &gCompression},
+    {&ScanSettings::FeederEnabled, &gFeederEnabledDefault, &gFeederEnabled},
+    {&ScanSettings::AutoBright, &gAutoBrightDefault, &gAutoBright},
+    {&ScanSettings::Reflective, &gReflectiveDefault, &gReflective},
+    {&ScanSettings::PixelType, &gPixelTypeDefault, &gPixelType},
+    {&ScanSettings::PixelFlavor, &gPixelFlavorDefault, &gPixelFlavor},
+    {&ScanSettings::SupportedSize, &gSupportedSizeDefault, &gSupportedSize},
+    {&ScanSettings::JpegPixelType, &gJpegPixelTypeDefault, &gJpegPixelType},
+};
+
+// Reads the scanner's settings and takes them as the defaults or as the
+// current values. A resolution outside the list leaves its value where it was.
+void TakeScannerSettings(bool asDefaults) {
     ReadScannerSettings();
-    gCompressionDefault = gScannerDefaults.Compression;
-    gFeederEnabledDefault = gScannerDefaults.FeederEnabled;
-    gAutoBrightDefault = gScannerDefaults.AutoBright;
-    gReflectiveDefault = gScannerDefaults.Reflective;
-    gPixelTypeDefault = gScannerDefaults.PixelType;
-    gPixelFlavorDefault = gScannerDefaults.PixelFlavor;
-    gSupportedSizeDefault = gScannerDefaults.SupportedSize;
-    gJpegPixelTypeDefault = gScannerDefaults.JpegPixelType;
-    // A resolution outside the list leaves the default where it was.
+    for (const ReportedSetting &setting : kReported)
+        *(asDefaults ? setting.fallback : setting.current) = gScannerDefaults.*setting.field;
     int position = FindResolution((TW_INT16)gScannerDefaults.Resolution);
-    if (position >= 0) gResolutionDefault = (TW_UINT16)position;
+    if (position >= 0) *(asDefaults ? &gResolutionDefault : &gResolution) = (TW_UINT16)position;
+}
+
+}  // namespace
+
+void LoadScannerDefaults() {
+    TakeScannerSettings(true);
     if (SpeaksTwain24()) ApplyTwain24Defaults();
 }
 
-void AdoptScannerSettings() {
-    ReadScannerSettings();
-    gCompression = gScannerDefaults.Compression;
-    gFeederEnabled = gScannerDefaults.FeederEnabled;
-    gAutoBright = gScannerDefaults.AutoBright;
-    gReflective = gScannerDefaults.Reflective;
-    gPixelType = gScannerDefaults.PixelType;
-    gPixelFlavor = gScannerDefaults.PixelFlavor;
-    gSupportedSize = gScannerDefaults.SupportedSize;
-    gJpegPixelType = gScannerDefaults.JpegPixelType;
-    int position = FindResolution((TW_INT16)gScannerDefaults.Resolution);
-    if (position >= 0) gResolution = (TW_UINT16)position;
-}
+void AdoptScannerSettings() { TakeScannerSettings(false); }
 
 void SendScannerSettings() {
     gScannerRequest.FeederPresent = 0;

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The Windows packages, installed as users install them:
-#   1. both packages read with msitools (tests/packages/inspect_msi.py): the
+#   1. both packages read with msitools (tests/packages/read_msi.py): the
 #      32-bit one cannot run on this machine, so that is all it gets;
 #   2. in a fresh Wine prefix, the 64-bit package installed with
 #      `msiexec /i ... /qn`, and a page scanned through the Working Group's
@@ -56,8 +56,8 @@ done
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 msi=$build/QRVM-$version-x64.msi
 msi32=$build32/QRVM-$version-x86.msi
-$python tests/packages/inspect_msi.py "$msi" --arch x64 --bin "$build/bin"
-$python tests/packages/inspect_msi.py "$msi32" --arch x86 --bin "$build32/bin"
+$python tests/packages/read_msi.py "$msi" --arch x64 --bin "$build/bin"
+$python tests/packages/read_msi.py "$msi32" --arch x86 --bin "$build32/bin"
 
 shared=$(cd .. && pwd)/shared
 if [ ! -x "$shared/tools/build-twain-dsm.sh" ] || [ ! -d "$shared/third_party/twain-dsm/src" ]; then

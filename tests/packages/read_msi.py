@@ -1,7 +1,7 @@
 """Reads a Windows package with msitools, as Windows Installer would, and
 checks it against the build it was made from:
 
-    inspect_msi.py PACKAGE.msi --arch x86|x64 --bin BUILD/bin
+    read_msi.py PACKAGE.msi --arch x86|x64 --bin BUILD/bin
 
 - it is a package for that architecture (summary template, 64-bit
   components only in the 64-bit one, the modules' PE machine type);
