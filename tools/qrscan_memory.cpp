@@ -67,11 +67,12 @@ bool PlaceStrip(const TW_IMAGEMEMXFER &strip, const uint8_t *buffer, TW_UINT32 b
     return true;
 }
 
-// Ctrl-C stops between strips only when the source was not told; otherwise
-// the source answers the next strip with TWRC_CANCEL.
+// Ctrl-C stops between strips only when the source shows no progress dialog
+// to tell; otherwise the source answers a later strip with TWRC_CANCEL (a
+// press that could not be posted yet is tried again at the next strip).
 bool StopNow() {
     ForwardInterrupt();
-    return InterruptRequested() && !InterruptForwarded();
+    return InterruptRequested() && !InterruptForwarded() && !FindSourceProgressDialog();
 }
 
 }  // namespace
