@@ -1,6 +1,7 @@
 #include "containers.h"
 
 #include "little_endian.h"
+#include "twain_items.h"
 #include "startup/boundary_memory.h"
 
 #include <string.h>
@@ -22,32 +23,11 @@ enum : size_t {
 static const size_t kEnumerationExtra = 2;
 static const size_t kArrayExtra = 1;
 
+// An item of a type TWAIN does not define is taken as two bytes, as the
+// source has always sized it.
 TW_UINT16 ItemSize(TW_UINT16 itemType) {
-    switch (itemType) {
-    case TWTY_INT8:
-    case TWTY_UINT8:
-        return 1;
-    case TWTY_INT16:
-    case TWTY_UINT16:
-    case TWTY_BOOL:
-        return 2;
-    case TWTY_INT32:
-    case TWTY_UINT32:
-    case TWTY_FIX32:
-        return 4;
-    case TWTY_FRAME:
-        return 16;
-    case TWTY_STR32:
-        return 34;
-    case TWTY_STR64:
-        return 66;
-    case TWTY_STR128:
-        return 130;
-    case TWTY_STR255:
-        return 256;
-    default:
-        return 2;
-    }
+    TW_UINT16 bytes = TwainItemBytes(itemType);
+    return bytes ? bytes : 2;
 }
 
 TW_FIX32 IntToFix32(TW_INT32 n) { return TW_FIX32{(TW_INT16)n, 0}; }

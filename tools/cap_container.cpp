@@ -1,4 +1,5 @@
 #include "cap_container.h"
+#include "twain_items.h"
 
 #include <ctype.h>
 #include <math.h>
@@ -126,33 +127,7 @@ bool ParseFix32(const char *text, TW_UINT32 *item) {
 
 }  // namespace
 
-size_t ItemSize(TW_UINT16 itemType) {
-    switch (itemType) {
-    case TWTY_INT8:
-    case TWTY_UINT8:
-        return 1;
-    case TWTY_INT16:
-    case TWTY_UINT16:
-    case TWTY_BOOL:
-        return 2;
-    case TWTY_INT32:
-    case TWTY_UINT32:
-    case TWTY_FIX32:
-        return 4;
-    case TWTY_FRAME:
-        return 16;
-    case TWTY_STR32:
-        return 34;
-    case TWTY_STR64:
-        return 66;
-    case TWTY_STR128:
-        return 130;
-    case TWTY_STR255:
-        return 256;
-    default:
-        return 0;
-    }
-}
+size_t ItemSize(TW_UINT16 itemType) { return TwainItemBytes(itemType); }
 
 bool ReadContainer(TW_UINT16 conType, const void *bytes, size_t size, CapAnswer *answer) {
     return bytes && ReadLocked(conType, static_cast<const uint8_t *>(bytes), size, answer);
