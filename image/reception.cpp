@@ -65,7 +65,12 @@ static BOOL KeepBlock(MBInfo &info, void *data) {
     return TRUE;
 }
 
-static TW_INT16 ReceptionFailed(TW_INT16 status) { return status == XFER_CANCELLED ? XFER_CANCELLED : XFER_FAILED; }
+// What arrived before the stop is still handed over (its first block): a
+// spool file is rewound for it as after a whole image.
+static TW_INT16 ReceptionFailed(TW_INT16 status) {
+    EndSpoolWrite();
+    return status == XFER_CANCELLED ? XFER_CANCELLED : XFER_FAILED;
+}
 
 TW_INT16 ReceiveBufferedImage() {
     // A new image starts from an empty queue, whatever an earlier one left.

@@ -180,19 +180,30 @@ TEST_F(MemoryTransfer, RefusedBuffersConsumeNothing) {
 }
 
 TEST_F(MemoryTransfer, FailedReceptionGivesWhatArrivedThenCancels) {
-    ScriptQueued(100, 40, 8, 10);
-    sm_->stopAtBlock = 2;
-    sm_->stopStatus = SM_CANCELLED;
-    Announce();
-    Bytes buffer(32768);
-    TW_IMAGEMEMXFER strip{};
-    strip.Memory = {kPointer, 32768, buffer.data()};
-    EXPECT_EQ(MemXfer(&strip), TWRC_CANCEL);
-    EXPECT_EQ(+strip.Rows, 10u);
-    Bytes firstBlock = scanned_.Joined();
-    firstBlock.resize(1000);
-    EXPECT_TRUE(Bytes(buffer.begin(), buffer.begin() + 1000) == firstBlock);
-    EXPECT_EQ(ProbeState(), 700);
+    struct Layout {
+        const char *what;
+        int width, rowsPerBlock;
+        TW_UINT32 kilobytes;
+    } const layouts[] = {{"in memory", 100, 10, 32}, {"first block spooled", 3000, 200, 600}};
+    for (const Layout &layout : layouts) {
+        SCOPED_TRACE(layout.what);
+        ScriptQueued(layout.width, 4 * layout.rowsPerBlock, 8, layout.rowsPerBlock, layout.kilobytes);
+        sm_->stopAtBlock = 2;
+        sm_->stopStatus = SM_CANCELLED;
+        Announce();
+        size_t blockBytes = (size_t)layout.width * layout.rowsPerBlock;
+        Bytes buffer(layout.kilobytes * 1024);
+        TW_IMAGEMEMXFER strip{};
+        strip.Memory = {kPointer, (TW_UINT32)buffer.size(), buffer.data()};
+        EXPECT_EQ(MemXfer(&strip), TWRC_CANCEL);
+        EXPECT_EQ(+strip.Rows, (TW_UINT32)layout.rowsPerBlock);
+        Bytes firstBlock = scanned_.Joined();
+        firstBlock.resize(blockBytes);
+        EXPECT_TRUE(Bytes(buffer.begin(), buffer.begin() + blockBytes) == firstBlock);
+        EXPECT_TRUE(messages_.empty());
+        EXPECT_EQ(ProbeState(), 700);
+        UnloadSource();
+    }
 }
 
 TEST_F(MemoryTransfer, SpoolThatCannotBeReadBackEndsTheImage) {
