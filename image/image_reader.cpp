@@ -197,10 +197,10 @@ void CloseRead(bool showEnd) {
 bool ReadIsOpen() { return gRead.open; }
 
 TW_INT16 BeginRead(ReadForm form) {
-    if (gRead.open) CloseRead(false);
     bool enlarged = gImage.where == ImageWhere::QueueEnlarged;
-    bool readable = gImage.outcome == ImageOutcome::Received || gImage.outcome == ImageOutcome::Reading;
-    if (!IsQueued(gImage) || !readable || gImageQueue.GetCount() == 0 || (enlarged && form == ReadForm::Blocks))
+    // A read already open belongs to memory strips under way: they keep the image.
+    if (gRead.open || !IsQueued(gImage) || gImage.outcome != ImageOutcome::Received || gImageQueue.GetCount() == 0 ||
+        (enlarged && form == ReadForm::Blocks))
         return XFER_FAILED;
     gRead.form = form;
     gRead.enlarged = enlarged;

@@ -38,8 +38,7 @@ struct ImageBlock {
 // Starts a read of the queued image: the progress dialog (unless one is
 // showing) and, for an enlarged image, its working memory. XFER_MORE when the
 // image can be read; XFER_FAILED with nothing taken (the image kept) when the
-// memory cannot be had or nothing is left to read. A read still open from an
-// earlier transfer ends first.
+// memory cannot be had, nothing is left to read, or a read is already open.
 TW_INT16 BeginRead(ReadForm form);
 bool ReadIsOpen();
 

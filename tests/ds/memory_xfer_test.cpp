@@ -105,6 +105,31 @@ TEST_F(MemoryTransfer, StateStays6UntilTheLastStrip) {
     }
 }
 
+// Once strips have begun, no other transfer can take the image: it fails
+// with nothing taken, and the strips go on to the end.
+TEST_F(MemoryTransfer, OtherTransfersMidwayFailAndTheStripsGoOn) {
+    ScriptQueued(100, 30, 8, 10);
+    Announce();
+    Bytes buffer(32768), data;
+    TW_IMAGEMEMXFER strip{};
+    strip.Memory = {kPointer, (TW_UINT32)buffer.size(), buffer.data()};
+    ASSERT_EQ(MemXfer(&strip), TWRC_SUCCESS);
+    data.insert(data.end(), buffer.begin(), buffer.begin() + strip.BytesWritten);
+
+    for (TW_UINT16 format : {TWFF_TIFF, TWFF_BMP}) {
+        EXPECT_EQ(FileXfer(Scratch("image"), format), TWRC_FAILURE);
+        EXPECT_FALSE(fs::exists(Scratch("image")));
+    }
+    TW_HANDLE dib = nullptr;
+    EXPECT_EQ(NativeXfer(&dib), TWRC_FAILURE);
+    EXPECT_EQ(dib, nullptr);
+
+    Strips rest = TakeStrips(32768);
+    EXPECT_EQ(rest.codes, Codes(1, TWRC_XFERDONE));
+    data.insert(data.end(), rest.data.begin(), rest.data.end());
+    EXPECT_TRUE(data == scanned_.Joined());
+}
+
 TEST_F(MemoryTransfer, QueuedFromMemoryAndFromTheSpoolFile) {
     struct Layout {
         const char *what;
