@@ -32,8 +32,14 @@ TW_UINT16 ItemSize(TW_UINT16 itemType) {
 
 TW_FIX32 IntToFix32(TW_INT32 n) { return TW_FIX32{(TW_INT16)n, 0}; }
 
+// A value beyond what a TW_FIX32 holds (a frame far out, an image the scan
+// module says is miles long) comes out as the nearest it can hold.
 TW_FIX32 FloatToFix32(float x) {
-    TW_INT32 v = (TW_INT32)((long double)x * 65536.0L + 0.5L);
+    long double scaled = (long double)x * 65536.0L + 0.5L;
+    TW_INT32 v = scaled >= (long double)INT32_MAX   ? INT32_MAX
+                 : scaled <= (long double)INT32_MIN ? INT32_MIN
+                 : scaled == scaled                 ? (TW_INT32)scaled
+                                                    : 0;
     return TW_FIX32{(TW_INT16)(v >> 16), (TW_UINT16)(v & 0xFFFF)};
 }
 

@@ -42,6 +42,34 @@ const TW_UINT16 kMandatory[] = {
 
 class Twain24 : public DataSourceTest {
 protected:
+    // DAT_EXTIMAGEINFO for the page number, the frame, a bar code's text
+    // (which the source does not have) and the frame number, into `info`.
+    TW_UINT16 AskExtImageInfo(TW_INFO info[4]) {
+        const TW_UINT16 ids[4] = {TWEI_PAGENUMBER, TWEI_FRAME, 0x1202 /* TWEI_BARCODETEXT */, TWEI_FRAMENUMBER};
+        std::vector<TW_UINT8> record(sizeof(TW_UINT32) + 4 * sizeof(TW_INFO));
+        TW_UINT32 count = 4;
+        memcpy(record.data(), &count, 4);
+        for (int k = 0; k < 4; ++k) {
+            TW_INFO request{};
+            request.InfoID = ids[k];
+            memcpy(record.data() + 4 + k * sizeof(TW_INFO), &request, sizeof request);
+        }
+        TW_UINT16 rc = Call(DG_IMAGE, DAT_EXTIMAGEINFO, MSG_GET, record.data());
+        memcpy(info, record.data() + 4, 4 * sizeof(TW_INFO));
+        return rc;
+    }
+    // A TWTY_FRAME item's frame; its block is the application's to free.
+    static TW_FRAME TakeFrame(const TW_INFO &item) {
+        TW_FRAME frame{};
+        EXPECT_EQ(item.ReturnCode, TWRC_SUCCESS);
+        EXPECT_EQ(item.ItemType, TWTY_FRAME);
+        HGLOBAL block = reinterpret_cast<HGLOBAL>(item.Item);
+        if (item.ReturnCode != TWRC_SUCCESS || !block) return frame;
+        memcpy(&frame, GlobalLock(block), sizeof frame);
+        GlobalUnlock(block);
+        GlobalFree(block);
+        return frame;
+    }
     void SetUp() override {
         DataSourceTest::SetUp();
         WriteSettings("[Source]\nProtocol=2.4\n");
@@ -342,37 +370,39 @@ TEST_F(Twain24, ScanModuleWithoutTheOptionalOperationsStillAnswers) {
 TEST_F(Twain24, ExtImageInfoDescribesTheTransferredImage) {
     LoadSource();
     ReachXferReady();
-    TW_INFO request[4]{};
-    request[0].InfoID = TWEI_PAGENUMBER;
-    request[1].InfoID = TWEI_FRAME;
-    request[2].InfoID = 0x1202;  // TWEI_BARCODETEXT
-    request[3].InfoID = TWEI_FRAMENUMBER;
-    std::vector<TW_UINT8> record(sizeof(TW_UINT32) + sizeof request);
-    TW_UINT32 count = 4;
-    memcpy(record.data(), &count, 4);
-    memcpy(record.data() + 4, request, sizeof request);
-    auto *ext = reinterpret_cast<pTW_EXTIMAGEINFO>(record.data());
-    EXPECT_EQ(Call(DG_IMAGE, DAT_EXTIMAGEINFO, MSG_GET, ext), TWRC_FAILURE) << "before the transfer";
+    TW_INFO info[4]{};
+    EXPECT_EQ(AskExtImageInfo(info), TWRC_FAILURE) << "before the transfer";
     EXPECT_EQ(Status(), TWCC_SEQERROR);
     ASSERT_EQ(TransferNative(), TWRC_XFERDONE);
-    ASSERT_EQ(Call(DG_IMAGE, DAT_EXTIMAGEINFO, MSG_GET, ext), TWRC_SUCCESS);
-    TW_INFO info[4];
-    memcpy(info, record.data() + 4, sizeof info);
+    ASSERT_EQ(AskExtImageInfo(info), TWRC_SUCCESS);
     EXPECT_EQ(info[0].ReturnCode, TWRC_SUCCESS);
     EXPECT_EQ(info[0].ItemType, TWTY_UINT32);
     TW_UINTPTR pageNumber = info[0].Item, frameNumber = info[3].Item;  // packed: read before comparing
     EXPECT_EQ(pageNumber, 1u);
-    ASSERT_EQ(info[1].ReturnCode, TWRC_SUCCESS);
-    ASSERT_EQ(info[1].ItemType, TWTY_FRAME);
-    HGLOBAL frameBlock = reinterpret_cast<HGLOBAL>(info[1].Item);
-    TW_FRAME frame;
-    memcpy(&frame, GlobalLock(frameBlock), sizeof frame);
-    GlobalUnlock(frameBlock);
-    GlobalFree(frameBlock);           // the application's to free
+    TW_FRAME frame = TakeFrame(info[1]);
     EXPECT_EQ(frame.Right.Whole, 0);  // 100 pixels at 300 dpi: a third of an inch
     EXPECT_NEAR(frame.Right.Frac / 65536.0, 1.0 / 3, 0.001);
     EXPECT_EQ(info[2].ReturnCode, TWRC_INFONOTSUPPORTED);
     EXPECT_EQ(frameNumber, 1u);
+}
+
+// A frame the application placed at the far edge of what TW_FIX32 holds: the
+// image's far corner is the largest value, not a wrapped one.
+TEST_F(Twain24, ExtImageInfoFrameBeyondTheLargestValueIsTheLargest) {
+    LoadSource();
+    Open();
+    TW_IMAGELAYOUT layout{};
+    layout.Frame.Left = layout.Frame.Top = TW_FIX32{32767, 0xC000};
+    ASSERT_EQ(Call(DG_IMAGE, DAT_IMAGELAYOUT, MSG_SET, &layout), TWRC_SUCCESS);
+    sm_->noUIAnnounces = TRUE;
+    ASSERT_EQ(Enable(false), TWRC_SUCCESS);
+    ASSERT_EQ(TransferNative(), TWRC_XFERDONE);
+    TW_INFO info[4]{};
+    ASSERT_EQ(AskExtImageInfo(info), TWRC_SUCCESS);
+    TW_FRAME frame = TakeFrame(info[1]);
+    EXPECT_EQ(frame.Right.Whole, 32767);
+    EXPECT_EQ(frame.Right.Frac, 0xFFFF);
+    EXPECT_EQ(frame.Bottom.Whole, 32767);
 }
 
 // A window of the application's that, once the transfer's message pump
