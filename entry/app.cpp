@@ -3,6 +3,7 @@
 // before InitInstance or after ExitInstance.
 #include "app.h"
 
+#include "image/current_image.h"
 #include "image/queue.h"
 #include "session.h"
 #include "startup/modules.h"
@@ -36,7 +37,7 @@ int QRVMApp::ExitInstance() {
     // An image never transferred is reported, and its memory and spool file
     // go with the module rather than outlive it.
     gImageQueue.ReportLeftovers();
-    DropImage();
+    DiscardImage();
     FreeScanModule();
     FreeSourceManager();
     return CWinApp::ExitInstance();

@@ -40,7 +40,6 @@ QR_EXPORT void SM_API ReadytoScan(TW_UINT32 flag) {
         return;
     }
     gXferReady = TRUE;
-    ScanModuleOps.UpdateImageInfo(&gImageInfo);
     TakeAnnouncedImage();
     if (flag == 0) NotifyXferReady();
 }

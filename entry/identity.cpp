@@ -5,6 +5,7 @@
 #include "caps/image_layout.h"
 #include "caps/scanner_settings.h"
 #include "caps/store.h"
+#include "image/current_image.h"
 #include "startup/scan_module.h"
 
 static TW_UINT16 GetIdentity(TripletArgs *args) {
@@ -42,7 +43,7 @@ static TW_UINT16 CloseDS() {
     // An image announced and never transferred must not block the next
     // session's announcements.
     gXferReady = FALSE;
-    DropImage();
+    DiscardImage();
     return TWRC_SUCCESS;
 }
 

@@ -13,13 +13,6 @@ static TW_UINT16 GetPending(pTW_PENDINGXFERS pending) {
     return TWRC_SUCCESS;
 }
 
-// The next image of the job: described, and received when its length is
-// open, like an announced one.
-static void TakeNextImage() {
-    ScanModuleOps.UpdateImageInfo(&gImageInfo);
-    TakeAnnouncedImage();
-}
-
 // The images still to come: what the scan module holds, and no more than the
 // application asked for (CAP_XFERCOUNT; -1, all of them).
 static TW_UINT16 ImagesToCome() {
@@ -43,10 +36,10 @@ static TW_UINT16 EndXfer(pTW_PENDINGXFERS pending) {
     }
     // An image ended before it was transferred is dropped with its data.
     gXferReady = FALSE;
-    DropImage();
+    DiscardImage();
     ++gImagesEnded;
     pending->Count = SpeaksTwain24() ? ImagesToCome() : ScanModuleOps.CheckScanJob();
-    if (pending->Count > 0) TakeNextImage();
+    if (pending->Count > 0) TakeAnnouncedImage();
     // A TWAIN 1.5 source stays ready while paper is in the feeder.
     bool paperWaits = !SpeaksTwain24() && gScannerDefaults.FeederLoaded != 0;
     gDSState = pending->Count > 0 || paperWaits ? DS_STATE_XFERREADY : DS_STATE_ENABLED;
@@ -67,7 +60,7 @@ static TW_UINT16 ResetPending(pTW_PENDINGXFERS pending) {
     }
     // The announced image is dropped: the next announcement must be heard.
     gXferReady = FALSE;
-    DropImage();
+    DiscardImage();
     gDSState = DS_STATE_ENABLED;
     return TWRC_SUCCESS;
 }

@@ -31,11 +31,7 @@ extern BOOL gXferReady;
 extern BOOL gUIOnly;
 extern TW_UINT32 gImagesEnded;
 
-// Gives up the current image: its queued blocks, spool file, and whatever a
-// transfer of it holds open.
-void DropImage();
-
-// The image the scan module has just described is taken in (received whole
+// The image the scan module has ready is described and taken in (received whole
 // when its length is open); a reception that fails leaves its condition code.
 void TakeAnnouncedImage();
 

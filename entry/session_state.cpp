@@ -3,6 +3,7 @@
 
 #include "image/current_image.h"
 #include "image/reception.h"
+#include "startup/scan_module.h"
 
 TW_UINT16 gDSState;
 TW_UINT16 gConditionCode;
@@ -15,9 +16,8 @@ BOOL gXferReady;
 BOOL gUIOnly;
 TW_UINT32 gImagesEnded;
 
-void DropImage() { DiscardImage(); }
-
 void TakeAnnouncedImage() {
+    ScanModuleOps.UpdateImageInfo(&gImageInfo);
     // An image of open length is received whole before anyone is told; a
     // failed reception is only recorded, and the transfer ends at once.
     if (!ReceiveAnnouncedImage()) gConditionCode = TWCC_BADPROTOCOL;

@@ -3,6 +3,7 @@
 #include "dispatch.h"
 
 #include "caps/scanner_settings.h"
+#include "image/current_image.h"
 #include "startup/protocol.h"
 #include "startup/scan_module.h"
 
@@ -20,7 +21,7 @@ static void PrepareEnable() {
 static void DropAnnouncedImage() {
     if (!gXferReady) return;
     gXferReady = FALSE;
-    DropImage();
+    DiscardImage();
 }
 
 static void BeginSession(pTW_USERINTERFACE ui, BOOL showUI, BOOL uiOnly) {

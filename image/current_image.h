@@ -28,10 +28,10 @@ struct CurrentImage {
     ImageWhere where;
     ImageOutcome outcome;
     // The enlargement: the reduced ratio of the requested to the scanned
-    // resolution, and the size before and after. Its lines are counted in
-    // 16 bits.
+    // resolution, the scanned width, and the size after. Its lines are
+    // counted in 16 bits.
     TW_INT32 ScaleNum, ScaleDen;
-    TW_UINT16 SourceWidth, SourceLength;
+    TW_UINT16 SourceWidth;
     TW_UINT16 ScaledWidth, ScaledLength;
     // Set up for a memory transfer whose scan module delivers the image as a
     // TIFF file: memory strips read that file, whatever else holds the

@@ -10,21 +10,4 @@ void *AllocLockedBlock(HGLOBAL *handle, size_t bytes);
 // Unlocks and frees a block from AllocLockedBlock, if any.
 void FreeLockedBlock(HGLOBAL *handle);
 
-// A locked block owned by one function.
-class ScopedBlock {
-public:
-    explicit ScopedBlock(size_t bytes) : data_(AllocLockedBlock(&handle_, bytes)) {}
-    ~ScopedBlock() { FreeLockedBlock(&handle_); }
-    ScopedBlock(const ScopedBlock &) = delete;
-    ScopedBlock &operator=(const ScopedBlock &) = delete;
-    template <typename T>
-    T *As() const {
-        return static_cast<T *>(data_);
-    }
-
-private:
-    HGLOBAL handle_ = nullptr;
-    void *data_;
-};
-
 #endif

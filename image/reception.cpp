@@ -129,7 +129,6 @@ static BOOL SetUpEnlargement(TW_INT32 requested) {
     gImage.ScaleNum = num;
     gImage.ScaleDen = den;
     gImage.SourceWidth = (TW_UINT16)gImageInfo.ImageWidth;
-    gImage.SourceLength = (TW_UINT16)gImageInfo.ImageLength;
     gImage.ScaledWidth = (TW_UINT16)width;
     gImage.ScaledLength = (TW_UINT16)length;
     gImageInfo.XResolution.Whole = (TW_INT16)requested;

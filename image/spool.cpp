@@ -17,7 +17,6 @@ static const HFILE kClosed = HFILE_ERROR;
 
 long gMBInMemory;
 static HFILE gSpoolFile = kClosed;
-static char gSpoolFileName[MAX_PATH];
 static char gSpoolFolder[MAX_PATH];
 
 long MemBlockQuota(TW_UINT32 bytes) {
@@ -36,10 +35,10 @@ void FreeBlockMemory(MBInfo *info) {
 
 static BOOL CreateSpoolFile() {
     if (!CreateSpoolFolder(gSpoolFolder, sizeof gSpoolFolder)) return FALSE;
-    int written =
-        snprintf(gSpoolFileName, sizeof gSpoolFileName, "%s%c" SPOOL_FILE_NAME, gSpoolFolder, QR_PATH_SEPARATOR);
-    if (written > 0 && (size_t)written < sizeof gSpoolFileName) {
-        HANDLE file = CreateFileA(gSpoolFileName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    char fileName[MAX_PATH];
+    int written = snprintf(fileName, sizeof fileName, "%s%c" SPOOL_FILE_NAME, gSpoolFolder, QR_PATH_SEPARATOR);
+    if (written > 0 && (size_t)written < sizeof fileName) {
+        HANDLE file = CreateFileA(fileName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
         if (file != INVALID_HANDLE_VALUE) {
             gSpoolFile = (HFILE)(INT_PTR)file;
@@ -47,7 +46,7 @@ static BOOL CreateSpoolFile() {
         }
     }
     RemoveDirectoryA(gSpoolFolder);
-    gSpoolFolder[0] = gSpoolFileName[0] = '\0';
+    gSpoolFolder[0] = '\0';
     return FALSE;
 }
 
@@ -61,7 +60,7 @@ static void CloseSpoolFile() {
 static void RemoveSpoolFile() {
     CloseSpoolFile();
     if (gSpoolFolder[0]) RemoveDirectoryA(gSpoolFolder);
-    gSpoolFileName[0] = gSpoolFolder[0] = '\0';
+    gSpoolFolder[0] = '\0';
 }
 
 // Appends a block to the spool file and frees its memory.
