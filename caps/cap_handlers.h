@@ -33,7 +33,9 @@ const CapEntry *FindEnumeratedCap(TW_UINT16 id);
 const CapEntry *FindValueCap(TW_UINT16 id);
 const CapEntry *FindFixedCap(TW_UINT16 id);
 
-// Derives the default light path from the scanner's reflective flag.
+// Derives the default light path from the scanner's reflective flag: a 2.4
+// source as it takes the scanner's defaults, a 1.5 source when the default
+// is asked for.
 void DeriveLightPathDefault();
 
 // Takes the application's value for MSG_SET into gSetValue, by the

@@ -1,5 +1,6 @@
 #include "scanner_settings.h"
 
+#include "cap_handlers.h"
 #include "image_layout.h"
 #include "startup/protocol.h"
 #include "startup/scan_module.h"
@@ -46,7 +47,12 @@ void TakeScannerSettings(bool asDefaults) {
 
 void LoadScannerDefaults() {
     TakeScannerSettings(true);
-    if (SpeaksTwain24()) ApplyTwain24Defaults();
+    if (!SpeaksTwain24()) return;
+    ApplyTwain24Defaults();
+    // Before the current values are reset from the defaults: the light path
+    // the open hands out must be the one MSG_GETDEFAULT reports. (A 1.5
+    // source has always derived it only when asked.)
+    DeriveLightPathDefault();
 }
 
 void AdoptScannerSettings() { TakeScannerSettings(false); }

@@ -326,16 +326,11 @@ CapResult AnswerSupportedCaps(pTW_CAPABILITY cap, TW_UINT16) {
     return Answered(BuildArray(cap, TWTY_UINT16, count, ids));
 }
 
-void ResetAll() {
-    DeriveLightPathDefault();
-    ResetCurrentValues();
-}
-
 }  // namespace
 
 CapResult AnswerCapability24(pTW_CAPABILITY cap, TW_UINT16 msg) {
     if (msg == MSG_RESETALL) {
-        ResetAll();
+        ResetCurrentValues();
         return Accepted();
     }
     if (!MessageBit(msg) && msg != MSG_QUERYSUPPORT) return Refuse(TWCC_BADPROTOCOL);
