@@ -15,7 +15,7 @@ namespace {
 
 // The settings the scanner reports that become a capability's value: the
 // field, the default it sets, and the current value it sets when the
-// scanner's dialog has the last word.
+// scanner's dialog has the last word and that goes back to the scanner.
 struct ReportedSetting {
     TW_UINT16 ScanSettings::*field;
     TW_UINT16 *fallback;
@@ -58,16 +58,9 @@ void LoadScannerDefaults() {
 void AdoptScannerSettings() { TakeScannerSettings(false); }
 
 void SendScannerSettings() {
+    for (const ReportedSetting &setting : kReported) gScannerRequest.*setting.field = *setting.current;
     gScannerRequest.FeederPresent = 0;
-    gScannerRequest.Compression = gCompression;
-    gScannerRequest.FeederEnabled = gFeederEnabled;
     gScannerRequest.FeederLoaded = 0;
-    gScannerRequest.AutoBright = gAutoBright;
-    gScannerRequest.Reflective = gReflective;
-    gScannerRequest.PixelType = gPixelType;
-    gScannerRequest.PixelFlavor = gPixelFlavor;
-    gScannerRequest.SupportedSize = gSupportedSize;
-    gScannerRequest.JpegPixelType = gJpegPixelType;
     gScannerRequest.Resolution = ResolutionDpi(gResolution);
     gScannerRequest.Frame[0] = gImageLayout.Frame.Left;
     gScannerRequest.Frame[1] = gImageLayout.Frame.Top;
