@@ -2,7 +2,6 @@
 #include "cap_handlers.h"
 
 #include "startup/modules.h"
-#include "startup/scan_module.h"
 #include "ui/resource.h"
 
 #include <stdio.h>
@@ -30,15 +29,7 @@ void FormatTimeDate(char *out, size_t size) {
              local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, local.tm_year + 1900);
 }
 
-// CAP_UICONTROLLABLE: the source scans without its dialog when the scan
-// module can (NoUItoXferImage). A fact, read with any of the three gets.
-static CapResult AnswerUIControllable(pTW_CAPABILITY cap, TW_UINT16 msg) {
-    if (msg != MSG_GET && msg != MSG_GETCURRENT && msg != MSG_GETDEFAULT) return Refuse(TWCC_BADCAP);
-    return Answered(BuildOneValue(cap, TWTY_BOOL, ScanModuleScansWithoutDialog() ? TRUE : FALSE));
-}
-
 static CapResult AnswerFixed(pTW_CAPABILITY cap, TW_UINT16 msg) {
-    if (cap->Cap == CAP_UICONTROLLABLE) return AnswerUIControllable(cap, msg);
     if (msg != MSG_GET) return Refuse(TWCC_BADCAP);
     switch (cap->Cap) {
     case CAP_AUTHOR:
@@ -62,8 +53,8 @@ static CapResult AnswerFixed(pTW_CAPABILITY cap, TW_UINT16 msg) {
 }
 
 static const TW_UINT16 kFixedCaps[] = {
-    CAP_AUTHOR,          CAP_CAPTION,   CAP_TIMEDATE,  CAP_AUTOFEED,       ICAP_PHYSICALWIDTH,
-    ICAP_PHYSICALHEIGHT, ICAP_XSCALING, ICAP_YSCALING, CAP_UICONTROLLABLE,
+    CAP_AUTHOR,         CAP_CAPTION,         CAP_TIMEDATE,  CAP_AUTOFEED,
+    ICAP_PHYSICALWIDTH, ICAP_PHYSICALHEIGHT, ICAP_XSCALING, ICAP_YSCALING,
 };
 static const CapEntry kEntry = {0, AnswerFixed};
 
