@@ -13,8 +13,9 @@ static CapResult AnswerString(pTW_CAPABILITY cap, TW_UINT16 itemType, UINT strin
     return Answered(BuildOneValueText(cap, itemType, text));
 }
 
-// English names whatever the locale.
-void FormatTimeDate(char *out, size_t size) {
+// The local date and time as 25 characters, "Mon Dec 07 09:05:03 2026\n",
+// with English names whatever the locale.
+static void FormatTimeDate(char *out, size_t size) {
     static const char *const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
     static const char *const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                           "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
@@ -29,6 +30,12 @@ void FormatTimeDate(char *out, size_t size) {
              local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, local.tm_year + 1900);
 }
 
+CapResult AnswerTimeDate(pTW_CAPABILITY cap, TW_UINT16) {
+    char text[34];
+    FormatTimeDate(text, sizeof text);
+    return Answered(BuildOneValueText(cap, TWTY_STR32, text));
+}
+
 static CapResult AnswerFixed(pTW_CAPABILITY cap, TW_UINT16 msg) {
     if (msg != MSG_GET) return Refuse(TWCC_BADCAP);
     switch (cap->Cap) {
@@ -36,11 +43,8 @@ static CapResult AnswerFixed(pTW_CAPABILITY cap, TW_UINT16 msg) {
         return AnswerString(cap, TWTY_STR128, IDS_AUTHOR);
     case CAP_CAPTION:
         return AnswerString(cap, TWTY_STR255, IDS_CAPTION);
-    case CAP_TIMEDATE: {
-        char text[34];
-        FormatTimeDate(text, sizeof text);
-        return Answered(BuildOneValueText(cap, TWTY_STR32, text));
-    }
+    case CAP_TIMEDATE:
+        return AnswerTimeDate(cap, msg);
     case CAP_AUTOFEED:
         return Answered(BuildOneValue(cap, TWTY_BOOL, gFeederEnabledDefault != 0));
     case ICAP_PHYSICALWIDTH:  // inches, whatever the units
