@@ -6,8 +6,6 @@
 #include "capability.h"
 #include "containers.h"
 
-#include <stddef.h>
-
 // Answers one message for one capability. For MSG_SET the application's value
 // is already in gSetValue.
 typedef CapResult (*CapAnswer)(pTW_CAPABILITY cap, TW_UINT16 msg);
@@ -33,15 +31,18 @@ const CapEntry *FindEnumeratedCap(TW_UINT16 id);
 const CapEntry *FindValueCap(TW_UINT16 id);
 const CapEntry *FindFixedCap(TW_UINT16 id);
 
-// Derives the default light path from the scanner's reflective flag.
+// Derives the default light path from the scanner's reflective flag: a 2.4
+// source as it takes the scanner's defaults, a 1.5 source when the default
+// is asked for.
 void DeriveLightPathDefault();
 
 // Takes the application's value for MSG_SET into gSetValue, by the
 // container it sent; FALSE when it cannot be read.
 BOOL ReadSetValue(pTW_CAPABILITY cap);
 
-// The local date and time as 25 characters: "Mon Dec 07 09:05:03 2026\n".
-void FormatTimeDate(char *out, size_t size);
+// CAP_TIMEDATE: the local date and time now, as a TW_STR32 one-value
+// ("Mon Dec 07 09:05:03 2026\n"), whatever the message.
+CapResult AnswerTimeDate(pTW_CAPABILITY cap, TW_UINT16 msg);
 
 // The answers of a TWAIN 2.4 source (twain24_caps.cpp): every message,
 // MSG_QUERYSUPPORT and MSG_RESETALL included.

@@ -123,9 +123,8 @@ BOOL BuildArray(pTW_CAPABILITY cap, TW_UINT16 itemType, TW_UINT32 count, const v
 // Bytes of an item the readers take: the first four of the wide types;
 // none of a type the source does not know.
 static size_t ReadWidth(TW_UINT16 itemType) {
-    if (itemType > TWTY_STR255) return 0;
-    TW_UINT16 size = ItemSize(itemType);
-    return size < 4 ? size : 4;
+    size_t width = TwainItemBytes(itemType);
+    return width < 4 ? width : 4;
 }
 
 static TW_UINT32 Widen(const TW_UINT8 *item, TW_UINT16 itemType) {

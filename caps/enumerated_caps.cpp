@@ -114,7 +114,9 @@ static CapResult AnswerEnumerated(pTW_CAPABILITY cap, TW_UINT16 msg) {
     if (!found) return Refuse(TWCC_BADPROTOCOL);
     EnumeratedCap &e = *found;
 
-    if (e.id == ICAP_LIGHTPATH && msg != MSG_GETCURRENT && msg != MSG_SET) DeriveLightPathDefault();
+    // A 1.5 source derives the default light path only when asked for it;
+    // a 2.4 source has derived it with the scanner's defaults.
+    if (e.id == ICAP_LIGHTPATH && msg != MSG_GETCURRENT && msg != MSG_SET && !SpeaksTwain24()) DeriveLightPathDefault();
     switch (msg) {
     case MSG_GET:
         // A TWAIN 1.5 source has only ever answered the pixel flavor item by

@@ -2,7 +2,6 @@
 #include "cap_handlers.h"
 
 #include "startup/modules.h"
-#include "startup/scan_module.h"
 #include "ui/resource.h"
 
 #include <stdio.h>
@@ -14,8 +13,9 @@ static CapResult AnswerString(pTW_CAPABILITY cap, TW_UINT16 itemType, UINT strin
     return Answered(BuildOneValueText(cap, itemType, text));
 }
 
-// English names whatever the locale.
-void FormatTimeDate(char *out, size_t size) {
+// The local date and time as 25 characters, "Mon Dec 07 09:05:03 2026\n",
+// with English names whatever the locale.
+static void FormatTimeDate(char *out, size_t size) {
     static const char *const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
     static const char *const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                           "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
@@ -30,26 +30,21 @@ void FormatTimeDate(char *out, size_t size) {
              local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, local.tm_year + 1900);
 }
 
-// CAP_UICONTROLLABLE: the source scans without its dialog when the scan
-// module can (NoUItoXferImage). A fact, read with any of the three gets.
-static CapResult AnswerUIControllable(pTW_CAPABILITY cap, TW_UINT16 msg) {
-    if (msg != MSG_GET && msg != MSG_GETCURRENT && msg != MSG_GETDEFAULT) return Refuse(TWCC_BADCAP);
-    return Answered(BuildOneValue(cap, TWTY_BOOL, ScanModuleScansWithoutDialog() ? TRUE : FALSE));
+CapResult AnswerTimeDate(pTW_CAPABILITY cap, TW_UINT16) {
+    char text[34];
+    FormatTimeDate(text, sizeof text);
+    return Answered(BuildOneValueText(cap, TWTY_STR32, text));
 }
 
 static CapResult AnswerFixed(pTW_CAPABILITY cap, TW_UINT16 msg) {
-    if (cap->Cap == CAP_UICONTROLLABLE) return AnswerUIControllable(cap, msg);
     if (msg != MSG_GET) return Refuse(TWCC_BADCAP);
     switch (cap->Cap) {
     case CAP_AUTHOR:
         return AnswerString(cap, TWTY_STR128, IDS_AUTHOR);
     case CAP_CAPTION:
         return AnswerString(cap, TWTY_STR255, IDS_CAPTION);
-    case CAP_TIMEDATE: {
-        char text[34];
-        FormatTimeDate(text, sizeof text);
-        return Answered(BuildOneValueText(cap, TWTY_STR32, text));
-    }
+    case CAP_TIMEDATE:
+        return AnswerTimeDate(cap, msg);
     case CAP_AUTOFEED:
         return Answered(BuildOneValue(cap, TWTY_BOOL, gFeederEnabledDefault != 0));
     case ICAP_PHYSICALWIDTH:  // inches, whatever the units
@@ -62,8 +57,8 @@ static CapResult AnswerFixed(pTW_CAPABILITY cap, TW_UINT16 msg) {
 }
 
 static const TW_UINT16 kFixedCaps[] = {
-    CAP_AUTHOR,          CAP_CAPTION,   CAP_TIMEDATE,  CAP_AUTOFEED,       ICAP_PHYSICALWIDTH,
-    ICAP_PHYSICALHEIGHT, ICAP_XSCALING, ICAP_YSCALING, CAP_UICONTROLLABLE,
+    CAP_AUTHOR,         CAP_CAPTION,         CAP_TIMEDATE,  CAP_AUTOFEED,
+    ICAP_PHYSICALWIDTH, ICAP_PHYSICALHEIGHT, ICAP_XSCALING, ICAP_YSCALING,
 };
 static const CapEntry kEntry = {0, AnswerFixed};
 

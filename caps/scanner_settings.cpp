@@ -1,5 +1,6 @@
 #include "scanner_settings.h"
 
+#include "cap_handlers.h"
 #include "image_layout.h"
 #include "startup/protocol.h"
 #include "startup/scan_module.h"
@@ -14,7 +15,7 @@ namespace {
 
 // The settings the scanner reports that become a capability's value: the
 // field, the default it sets, and the current value it sets when the
-// scanner's dialog has the last word.
+// scanner's dialog has the last word and that goes back to the scanner.
 struct ReportedSetting {
     TW_UINT16 ScanSettings::*field;
     TW_UINT16 *fallback;
@@ -46,22 +47,20 @@ void TakeScannerSettings(bool asDefaults) {
 
 void LoadScannerDefaults() {
     TakeScannerSettings(true);
-    if (SpeaksTwain24()) ApplyTwain24Defaults();
+    if (!SpeaksTwain24()) return;
+    ApplyTwain24Defaults();
+    // Before the current values are reset from the defaults: the light path
+    // the open hands out must be the one MSG_GETDEFAULT reports. (A 1.5
+    // source has always derived it only when asked.)
+    DeriveLightPathDefault();
 }
 
 void AdoptScannerSettings() { TakeScannerSettings(false); }
 
 void SendScannerSettings() {
+    for (const ReportedSetting &setting : kReported) gScannerRequest.*setting.field = *setting.current;
     gScannerRequest.FeederPresent = 0;
-    gScannerRequest.Compression = gCompression;
-    gScannerRequest.FeederEnabled = gFeederEnabled;
     gScannerRequest.FeederLoaded = 0;
-    gScannerRequest.AutoBright = gAutoBright;
-    gScannerRequest.Reflective = gReflective;
-    gScannerRequest.PixelType = gPixelType;
-    gScannerRequest.PixelFlavor = gPixelFlavor;
-    gScannerRequest.SupportedSize = gSupportedSize;
-    gScannerRequest.JpegPixelType = gJpegPixelType;
     gScannerRequest.Resolution = ResolutionDpi(gResolution);
     gScannerRequest.Frame[0] = gImageLayout.Frame.Left;
     gScannerRequest.Frame[1] = gImageLayout.Frame.Top;

@@ -239,12 +239,6 @@ CapResult AnswerNativeResolution(pTW_CAPABILITY cap, TW_UINT16) {
     return Answered(BuildOneValue(cap, TWTY_FIX32, Fix32Item(IntToFix32(dpi))));
 }
 
-CapResult AnswerTimeDate(pTW_CAPABILITY cap, TW_UINT16) {
-    char text[34];
-    FormatTimeDate(text, sizeof text);
-    return Answered(BuildOneValueText(cap, TWTY_STR32, text));
-}
-
 CapResult AnswerSupportedCaps(pTW_CAPABILITY cap, TW_UINT16);
 
 // Every triplet's data argument type: data group in the high half.
@@ -326,16 +320,11 @@ CapResult AnswerSupportedCaps(pTW_CAPABILITY cap, TW_UINT16) {
     return Answered(BuildArray(cap, TWTY_UINT16, count, ids));
 }
 
-void ResetAll() {
-    DeriveLightPathDefault();
-    ResetCurrentValues();
-}
-
 }  // namespace
 
 CapResult AnswerCapability24(pTW_CAPABILITY cap, TW_UINT16 msg) {
     if (msg == MSG_RESETALL) {
-        ResetAll();
+        ResetCurrentValues();
         return Accepted();
     }
     if (!MessageBit(msg) && msg != MSG_QUERYSUPPORT) return Refuse(TWCC_BADPROTOCOL);

@@ -1,5 +1,6 @@
-// Capabilities with a stored value but no item list: the transfer count,
-// automatic brightness, brightness and contrast ranges, and the feeder.
+// Capabilities answered one by one, without an item list: the transfer
+// count, automatic brightness, brightness and contrast ranges, the feeder,
+// and whether the source scans without its dialog.
 #include "cap_handlers.h"
 
 #include "scanner_settings.h"
@@ -119,9 +120,18 @@ static CapResult AnswerFeederLoaded(pTW_CAPABILITY cap, TW_UINT16 msg) {
     }
 }
 
+// CAP_UICONTROLLABLE: the source scans without its dialog when the scan
+// module can (NoUItoXferImage). A fact, read with any of the three gets.
+static CapResult AnswerUIControllable(pTW_CAPABILITY cap, TW_UINT16 msg) {
+    if (msg != MSG_GET && msg != MSG_GETCURRENT && msg != MSG_GETDEFAULT) return Refuse(TWCC_BADCAP);
+    return Answered(BuildOneValue(cap, TWTY_BOOL, ScanModuleScansWithoutDialog() ? TRUE : FALSE));
+}
+
 static const CapEntry kValueCaps[] = {
-    {CAP_XFERCOUNT, AnswerXferCount}, {ICAP_AUTOBRIGHT, AnswerAutoBright},      {ICAP_BRIGHTNESS, AnswerBrightness},
-    {ICAP_CONTRAST, AnswerContrast},  {CAP_FEEDERENABLED, AnswerFeederEnabled}, {CAP_FEEDERLOADED, AnswerFeederLoaded},
+    {CAP_XFERCOUNT, AnswerXferCount},           {ICAP_AUTOBRIGHT, AnswerAutoBright},
+    {ICAP_BRIGHTNESS, AnswerBrightness},        {ICAP_CONTRAST, AnswerContrast},
+    {CAP_FEEDERENABLED, AnswerFeederEnabled},   {CAP_FEEDERLOADED, AnswerFeederLoaded},
+    {CAP_UICONTROLLABLE, AnswerUIControllable},
 };
 
 const CapEntry *FindValueCap(TW_UINT16 id) {

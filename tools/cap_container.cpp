@@ -24,7 +24,7 @@ CapItem ItemAt(const uint8_t *p, size_t size) { return CapItem{std::vector<uint8
 
 // A range keeps every value in 32 bits, whatever the item type.
 CapItem RangeValue(const uint8_t *p, TW_UINT16 itemType) {
-    size_t size = ItemSize(itemType);
+    size_t size = TwainItemBytes(itemType);
     return ItemAt(p, size <= 4 ? size : 4);
 }
 
@@ -65,7 +65,7 @@ bool ReadLocked(TW_UINT16 conType, const uint8_t *p, size_t size, CapAnswer *a) 
     if (size < 2) return false;
     a->conType = conType;
     a->itemType = Get16(p);
-    size_t itemSize = ItemSize(a->itemType);
+    size_t itemSize = TwainItemBytes(a->itemType);
     if (itemSize == 0) return false;
     switch (conType) {
     case TWON_ONEVALUE:
@@ -109,7 +109,7 @@ std::string Lower(std::string text) {
     return text;
 }
 
-bool IsNumberType(TW_UINT16 type) { return ItemSize(type) > 0 && ItemSize(type) <= 4; }
+bool IsNumberType(TW_UINT16 type) { return TwainItemBytes(type) > 0 && TwainItemBytes(type) <= 4; }
 
 bool ParseFix32(const char *text, TW_UINT32 *item) {
     char *end = nullptr;
@@ -126,8 +126,6 @@ bool ParseFix32(const char *text, TW_UINT32 *item) {
 }
 
 }  // namespace
-
-size_t ItemSize(TW_UINT16 itemType) { return TwainItemBytes(itemType); }
 
 bool ReadContainer(TW_UINT16 conType, const void *bytes, size_t size, CapAnswer *answer) {
     return bytes && ReadLocked(conType, static_cast<const uint8_t *>(bytes), size, answer);

@@ -15,7 +15,7 @@
 #include "win32.h"
 
 struct CapItem {
-    std::vector<uint8_t> bytes;  // the item as stored, ItemSize(type) bytes
+    std::vector<uint8_t> bytes;  // the item as stored, TwainItemBytes(type) bytes
 };
 
 struct CapAnswer {
@@ -26,9 +26,6 @@ struct CapAnswer {
     CapItem current, fallback;       // a range's or an enumeration's current and default
     CapItem minimum, maximum, step;  // a range
 };
-
-// Bytes of one item of `itemType`; 0 for an unknown type.
-size_t ItemSize(TW_UINT16 itemType);
 
 // Reads a container's `size` bytes (locked by the caller); FALSE for one
 // that is malformed or larger than its block.

@@ -9,13 +9,18 @@
 namespace {
 
 // MSG_GET, MSG_GETCURRENT or MSG_GETDEFAULT; the container is read and
-// freed here, as its owner must.
+// freed here, as its owner must. A container handed back with a failure (a
+// source may answer a disabled feeder so) is freed unread.
 bool Ask(TwainSession *s, TW_UINT16 cap, TW_UINT16 msg, CapAnswer *answer) {
     TW_CAPABILITY request{};
     request.Cap = cap;
     request.ConType = TWON_DONTCARE16;
     TW_UINT16 rc = SourceCall(s, "asking for a capability", DG_CONTROL, DAT_CAPABILITY, msg, &request);
-    if (rc != TWRC_SUCCESS || !request.hContainer) return false;
+    if (!request.hContainer) return false;
+    if (rc != TWRC_SUCCESS) {
+        FreeHandle(s, request.hContainer);
+        return false;
+    }
     size_t size = 0;
     const void *bytes = LockHandle(s, request.hContainer, &size);
     bool ok = ReadContainer(request.ConType, bytes, size, answer);

@@ -19,8 +19,10 @@ bool InterruptRequested();
 // end the transfer itself.
 bool InterruptForwarded();
 // Presses Cancel on the data source's progress dialog for a request that
-// has not reached it yet; does nothing when there is no dialog.
-void ForwardInterrupt();
+// has not reached it yet; does nothing when there is no dialog. TRUE when it
+// looked for the dialog and found it; it looks only for a request that has
+// not reached the dialog.
+bool ForwardInterrupt();
 
 // The data source's progress dialog, or null.
 HWND FindSourceProgressDialog();

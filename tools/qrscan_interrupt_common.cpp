@@ -23,14 +23,15 @@ bool InterruptRequested() { return gRequests.load() > 0; }
 
 bool InterruptForwarded() { return gForwarded.load(); }
 
-void ForwardInterrupt() {
-    if (!InterruptRequested() || gForwarded.load()) return;
+bool ForwardInterrupt() {
+    if (!InterruptRequested() || gForwarded.load()) return false;
     HWND dialog = FindSourceProgressDialog();
-    if (!dialog) return;
+    if (!dialog) return false;
     // The dialog belongs to the main thread; a posted click is handled
     // there, at the transfer's next pump.
     HWND button = GetDlgItem(dialog, IDCANCEL);
     if (PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), (LPARAM)button)) gForwarded = true;
+    return true;
 }
 
 int NoteInterrupt() {

@@ -71,8 +71,11 @@ bool PlaceStrip(const TW_IMAGEMEMXFER &strip, const uint8_t *buffer, TW_UINT32 b
 // to tell; otherwise the source answers a later strip with TWRC_CANCEL (a
 // press that could not be posted yet is tried again at the next strip).
 bool StopNow() {
-    ForwardInterrupt();
-    return InterruptRequested() && !InterruptForwarded() && !FindSourceProgressDialog();
+    // A request, once made, stays: with it asked first, ForwardInterrupt
+    // looks for the dialog unless the request has already reached it.
+    if (!InterruptRequested()) return false;
+    bool dialogOpen = ForwardInterrupt();
+    return !InterruptForwarded() && !dialogOpen;
 }
 
 }  // namespace

@@ -140,11 +140,25 @@ bool ParseOptions(int argc, char **argv, QrScanOptions *options, std::string *er
     return CheckTogether(options, formatGiven, error);
 }
 
+// Where LoadManager looks for the Source Manager.
+#if defined(_WIN32)
+const char kManagerHelp[] =
+    "The Source Manager is the one QR_TWAIN_DSM names when it is set and not\n"
+    "empty; else TWAIN_32.DLL in the Windows directory, else TWAIN_32.DLL wherever\n"
+    "the system finds it. --verbose names the one loaded.\n";
+#else
+const char kManagerHelp[] =
+    "The Source Manager is the one QR_TWAIN_DSM names when it is set and not\n"
+    "empty; else /usr/local/lib/libtwaindsm.so when it is installed; else QRVM's\n"
+    "stand-in, TWAIN_32.DLL in $WINDIR or beside libqrplatform.so. --verbose names\n"
+    "the one loaded.\n";
+#endif
+
 void PrintUsage(FILE *out) {
     fputs(
         "Usage: qrscan [OPTION]...\n"
-        "Acquire images from a TWAIN data source through the Source Manager (TWAIN_32.DLL\n"
-        "in the Windows directory) and save them as BMP or TIFF files.\n"
+        "Acquire images from a TWAIN data source through the Source Manager and save\n"
+        "them as BMP or TIFF files.\n"
         "\n"
         "Choosing the source:\n"
         "  -L, --list             list the data sources and exit\n"
@@ -178,6 +192,10 @@ void PrintUsage(FILE *out) {
         "      --trace            print every triplet with its return and condition codes\n"
         "  -v, --verbose          report every step (implies --trace)\n"
         "  -h, --help             show this help and exit\n"
+        "\n",
+        out);
+    fputs(kManagerHelp, out);
+    fputs(
         "\n"
         "Ctrl-C cancels the transfer under way: the data source's Cancel button is\n"
         "pressed, the page's file is not left behind, and qrscan exits with status 3.\n"

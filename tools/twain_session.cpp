@@ -90,11 +90,17 @@ void AppIdentity(TW_IDENTITY *app) {
 
 bool IsTimeUp(DWORD start, int timeoutSeconds) { return GetTickCount() - start >= (DWORD)timeoutSeconds * 1000u; }
 
+// The Source Manager $QR_TWAIN_DSM names, or null when it names none (unset
+// or empty).
+const char *ChosenManager() {
+    const char *chosen = getenv("QR_TWAIN_DSM");
+    return chosen && *chosen ? chosen : nullptr;
+}
+
 }  // namespace
 
 std::string ManagerPath(std::string *why) {
-    const char *chosen = getenv("QR_TWAIN_DSM");
-    if (chosen && *chosen) {
+    if (const char *chosen = ChosenManager()) {
         *why = "chosen with QR_TWAIN_DSM";
         return chosen;
     }
@@ -125,7 +131,7 @@ bool LoadManager(TwainSession *s) {
 #if defined(_WIN32)
     // Where the Windows directory holds no copy, the system's search path
     // may still find the manager (Wine keeps its own in system32).
-    if (!s->dsmLibrary && !getenv("QR_TWAIN_DSM")) s->dsmLibrary = LoadLibraryA("TWAIN_32.DLL");
+    if (!s->dsmLibrary && !ChosenManager()) s->dsmLibrary = LoadLibraryA("TWAIN_32.DLL");
 #endif
     if (s->dsmLibrary)
         s->dsmEntry = reinterpret_cast<DSMENTRYPROC>(

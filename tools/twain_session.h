@@ -45,12 +45,15 @@ struct TwainSession {
     std::function<void(const std::string &)> trace;
 };
 
-// The Source Manager qrscan loads: $QR_TWAIN_DSM when set; on Linux the
-// TWAIN Working Group's /usr/local/lib/libtwaindsm.so when it is installed
-// (where Linux applications find it); else TWAIN_32.DLL of the Windows
-// directory (on Linux our stand-in, beside libqrplatform.so or in $WINDIR).
+// The Source Manager qrscan loads: $QR_TWAIN_DSM when set and not empty; on
+// Linux the TWAIN Working Group's /usr/local/lib/libtwaindsm.so when it is
+// installed (where Linux applications find it); else TWAIN_32.DLL of the
+// Windows directory (on Linux our stand-in, beside libqrplatform.so or in
+// $WINDIR).
 std::string ManagerPath(std::string *why);
-// Loads it; FALSE with lastError.step set.
+// Loads it (on Windows, when $QR_TWAIN_DSM chose none and the Windows
+// directory has none, TWAIN_32.DLL wherever the system finds it); FALSE with
+// lastError.step set.
 bool LoadManager(TwainSession *s);
 // The hidden window whose handle the manager is opened with.
 bool CreateSessionWindow(TwainSession *s);

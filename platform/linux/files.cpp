@@ -487,13 +487,19 @@ WINBASEAPI DWORD GetFileAttributesA(LPCSTR path) {
     return attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
 }
 
+// Whether a failure to read a process's /proc entry means it is gone; any
+// other failure leaves the question open.
+static bool ProcessIsGone(int error) { return error == ENOENT || error == ESRCH; }
+
 WINBASEAPI HANDLE OpenProcess(DWORD access, BOOL inherit, DWORD processId) {
     (void)access;
     (void)inherit;
     std::string folder = "/proc/" + std::to_string(processId);
     int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
-        SetLastError(ERROR_INVALID_PARAMETER);  // no such process, as Win32 says
+        // ERROR_INVALID_PARAMETER is Win32's "no such process"; a process
+        // that is there but cannot be opened is denied.
+        SetLastError(ProcessIsGone(errno) ? ERROR_INVALID_PARAMETER : ERROR_ACCESS_DENIED);
         return nullptr;
     }
     if (!TrackFile(fd)) {
@@ -504,24 +510,32 @@ WINBASEAPI HANDLE OpenProcess(DWORD access, BOOL inherit, DWORD processId) {
     return reinterpret_cast<HANDLE>(static_cast<intptr_t>(fd));
 }
 
-// A process runs while its /proc folder still answers and it is no zombie.
-// Its real exit code is not kept: an ended process reports 0.
+// A process runs until its /proc folder says it is gone or a zombie; one
+// whose state cannot be read for any other reason is taken to run. Its real
+// exit code is not kept: an ended process reports 0.
 WINBASEAPI BOOL GetExitCodeProcess(HANDLE process, DWORD *exitCode) {
     intptr_t fd = reinterpret_cast<intptr_t>(process);
     if (!exitCode || fd < 0 || fd > INT_MAX || !IsTracked(static_cast<int>(fd))) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    *exitCode = 0;
     int stat = openat(static_cast<int>(fd), "stat", O_RDONLY | O_CLOEXEC);
-    if (stat < 0) return TRUE;
+    if (stat < 0) {
+        *exitCode = ProcessIsGone(errno) ? 0 : STILL_ACTIVE;
+        return TRUE;
+    }
     char text[512];
     ssize_t got = read(stat, text, sizeof text - 1);
+    int readError = errno;
     close(stat);
-    text[got > 0 ? got : 0] = '\0';
+    if (got < 0) {
+        *exitCode = ProcessIsGone(readError) ? 0 : STILL_ACTIVE;
+        return TRUE;
+    }
+    text[got] = '\0';
     // "pid (name) S ...": the state follows the last ')'.
     const char *end = strrchr(text, ')');
     char state = end && end[1] == ' ' ? end[2] : 'X';
-    if (state != 'Z' && state != 'X' && state != 'x') *exitCode = STILL_ACTIVE;
+    *exitCode = state != 'Z' && state != 'X' && state != 'x' ? STILL_ACTIVE : 0;
     return TRUE;
 }

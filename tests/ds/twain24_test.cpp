@@ -222,6 +222,19 @@ TEST_F(Twain24, OpenAndResetAllGiveTheDefaultsOfTwain24) {
     EXPECT_EQ(cc, TWCC_BADVALUE);
 }
 
+// A scanner that is not reflective-only: transmissive is the light path
+// from the open on, and taken at once.
+TEST_F(Twain24, LightPathAtOpenIsTheScannersDefault) {
+    PrepareScanModule();
+    sm_->defaults.Reflective = 0;
+    LoadSource();
+    Open();
+    // Neither of these two asks for the default first.
+    EXPECT_EQ(Ask(ICAP_LIGHTPATH, MSG_GETCURRENT).item(), (TW_UINT32)TWLP_TRANSMISSIVE);
+    EXPECT_EQ(Set(ICAP_LIGHTPATH, TWTY_UINT16, TWLP_TRANSMISSIVE), TWRC_SUCCESS);
+    EXPECT_EQ(Ask(ICAP_LIGHTPATH, MSG_GETDEFAULT).item(), (TW_UINT32)TWLP_TRANSMISSIVE);
+}
+
 TEST_F(Twain24, NegotiatedValuesOutliveTheTransferUntilReset) {
     LoadSource();
     Open();
